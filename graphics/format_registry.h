@@ -1,0 +1,155 @@
+#pragma once
+// The registries of format readers and writers, the load and save pipelines, and the
+// reaction to reader and colour-resolution warnings.
+
+#include "pixel_graphic.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Colour resolution classes a writer can store, in catalogue order (entries 8..15 name them).
+enum TPGResolution : uint8_t {
+    resBlackWhite,
+    res2Colors,
+    resGray16,
+    resSys16,
+    res16Colors,
+    resGray256,
+    res256Colors,
+    resTrueColor
+};
+using TPGResolutions = uint8_t; // one bit per TPGResolution
+
+constexpr TPGResolutions PGResolutions(std::initializer_list<TPGResolution> classes) {
+    TPGResolutions set = 0;
+    for (TPGResolution c : classes) set = static_cast<TPGResolutions>(set | (1u << c));
+    return set;
+}
+inline constexpr TPGResolutions PGAllResolutions = 0xFF;
+
+TPGResolution ResolutionClassOf(const TPixelGraphic& image);
+std::string ResolutionName(TPGResolution c);
+// The class a writer stores instead of c: the first of c's candidates in the set; false if none.
+bool FallbackResolution(TPGResolution c, TPGResolutions canWrite, TPGResolution& target);
+
+// The first bytes of a stream, padded with zeros, handed to the signature tests.
+inline constexpr int PGHeaderSize = 17;
+using TPGHeader = std::array<uint8_t, PGHeaderSize>;
+
+struct TPGImageInfo {
+    std::string FormatName;
+    int ImageCount = 0;
+    int BitCount = 0;
+    std::string Colors;
+    int Height = 0;
+    int Width = 0;
+    std::string Options;
+    std::string SubFormat;
+};
+
+class TFileFormatReaderWriter {
+public:
+    TFileFormatReaderWriter(std::string className, std::string extension, std::string formatName,
+                            bool listedInDialogs)
+        : ListedInDialogs(listedInDialogs), Extension(std::move(extension)),
+          FormatName(std::move(formatName)), ClassName(std::move(className)) {}
+    virtual ~TFileFormatReaderWriter() = default;
+
+    bool ListedInDialogs;
+    std::string Extension; // lower case, without the dot
+    std::string FormatName;
+    std::string ClassName;
+};
+
+// Readers keep no state between calls: one registered instance serves every thread.
+class TFileFormatReader : public TFileFormatReaderWriter {
+public:
+    TFileFormatReader(std::string className, std::string extension, std::string formatName,
+                      bool detectsByContent)
+        : TFileFormatReaderWriter(std::move(className), std::move(extension),
+                                  std::move(formatName), true),
+          DetectsByContent(detectsByContent) {}
+
+    bool DetectsByContent;
+    virtual bool IsFormat(const TPGHeader&) const { return false; }
+    virtual void ReadImage(TStream&, TPixelGraphic&, int /*Index*/) const {}
+    virtual void GetInfo(TStream&, int /*Index*/, TPGImageInfo& Info) const {
+        Info = {};
+        Info.ImageCount = 1;
+    }
+};
+
+class TFileFormatWriter : public TFileFormatReaderWriter {
+public:
+    TFileFormatWriter(std::string className, std::string extension, std::string formatName,
+                      TPGResolutions canWrite, bool listedInDialogs)
+        : TFileFormatReaderWriter(std::move(className), std::move(extension),
+                                  std::move(formatName), listedInDialogs),
+          CanWriteResolutions(canWrite) {}
+
+    TPGResolutions CanWriteResolutions;
+    virtual void WriteImage(TStream&, TPixelGraphic&) const {}
+};
+
+class TPGRegistry {
+public:
+    void AddReader(std::unique_ptr<TFileFormatReader> reader);
+    void AddWriter(std::unique_ptr<TFileFormatWriter> writer);
+    // Ends registration: both lists in extension order, so lookups only read them.
+    void Sort();
+
+    const std::vector<std::unique_ptr<TFileFormatReader>>& Readers() const { return FReaders; }
+    const std::vector<std::unique_ptr<TFileFormatWriter>>& Writers() const { return FWriters; }
+    // Content first; the extension only for readers that cannot tell by content. Never raises.
+    const TFileFormatReader* FindReader(TStream& Stream, std::string_view Extension) const;
+    // Raises EPGFileFormatWritersEmpty or EPGUnknownExtension.
+    const TFileFormatWriter& FindWriter(std::string_view Extension) const;
+
+private:
+    std::vector<std::unique_ptr<TFileFormatReader>> FReaders;
+    std::vector<std::unique_ptr<TFileFormatWriter>> FWriters;
+};
+
+// The library's registry, filled in the format order once and sorted.
+const TPGRegistry& PGRegistry();
+// Adds every format of the library to a registry (format_list.cpp).
+void RegisterStandardFormats(TPGRegistry& registry);
+
+bool GetImageInfo(const std::filesystem::path& FileName, int Index, TPGImageInfo& Info);
+
+void PGLoadImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,
+                 std::string_view extension, int index);
+void PGSaveImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,
+                 std::string_view extension);
+// The image in the writer's class c: a new image with c's format and palette, filled by colour
+// conversion (save_conversion.cpp).
+std::unique_ptr<TPixelGraphic> MakeSaveCopy(TPixelGraphic& image, TPGResolution c);
+// Passes palette entries or colour bytes through the gamma table when the file's gamma differs.
+void ApplyGammaCorrection(TPixelGraphic& image);
+
+// The warning box the library asks through; answers true for OK. Without one every box is OK.
+using TPGWarningBox =
+    std::function<bool(const std::string& caption, const std::string& text, bool withCancel)>;
+void SetPGWarningBox(TPGWarningBox box);
+bool PGShowWarningBox(const std::string& caption, const std::string& text, bool withCancel);
+
+// A recoverable reader problem, reported as the image's ReadWarningAction says.
+template <class E>
+void PGReadWarning(const TPixelGraphic& image, const std::string& shortName,
+                   const std::string& prefix, const std::string& text) {
+    const std::string caption = shortName + " " + PGLangStr(msgWarning);
+    switch (image.ReadWarningAction()) {
+    case pgwaIgnore: return;
+    case pgwaOKBox: PGShowWarningBox(caption, text, false); return;
+    case pgwaOKCancelBox:
+        if (!PGShowWarningBox(caption, text, true)) throw E(prefix + PGLangStr(msgAborted));
+        return;
+    case pgwaRaise: throw E(prefix + text);
+    }
+}
+
+std::string PGLowerExtension(std::string_view extension); // lower case, leading dot removed
