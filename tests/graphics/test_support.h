@@ -1,0 +1,48 @@
+#pragma once
+// Shared helpers of the image-library tests: fixture paths, reference pixels, comparisons.
+
+#include "pixel_graphic.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+inline std::filesystem::path TestData(const std::string& relative) {
+    return std::filesystem::path(GLIMMET_TEST_DATA) / relative;
+}
+
+// Reference pixels as an independent tool decoded them (binary PPM, P6, maxval 255).
+struct TRefImage {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint32_t> Pixels; // packed colours, row by row from the top
+    uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
+};
+TRefImage LoadReferencePPM(const std::filesystem::path& path);
+TRefImage ToReference(const TPixelGraphic& image);
+void WriteReferencePPM(const std::filesystem::path& path, const TRefImage& image);
+
+// Compares every pixel colour; reports the first differences and their count.
+::testing::AssertionResult SamePixels(const TPixelGraphic& image, const TRefImage& expected);
+
+// A file in a fresh temporary folder that is removed with the object.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+    std::filesystem::path Path() const { return FPath; }
+    std::filesystem::path operator/(const std::string& name) const { return FPath / name; }
+
+private:
+    std::filesystem::path FPath;
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// Runs a shell command; answers its exit status (-1 when it could not run).
+int RunCommand(const std::string& command);
+bool ToolAvailable(const std::string& tool);
