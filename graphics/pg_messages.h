@@ -94,7 +94,5 @@ PG_EXCEPTION(EPGInvalidSize);
 PG_EXCEPTION(EPGFilter);
 PG_EXCEPTION(EPGSaturationHue);
 PG_EXCEPTION(EPGConvFilter);
-PG_EXCEPTION(EPGGifFileFormatReader);
-PG_EXCEPTION(EPGIcoFileFormatReader);
 
 #undef PG_EXCEPTION
