@@ -196,7 +196,8 @@ void decodeRLE(const std::vector<uint8_t>& data, TPixelGraphic& img, bool rle4,
             const int64_t bytes = rle4 ? (m + 1) / 2 : m;
             const int64_t held = size - pos - 2;
             const int count = static_cast<int>(std::min<int64_t>(m, rle4 ? 2 * held : held));
-            if (rle4) nibbles(pos + 2, count);
+            if (rle4)
+                nibbles(pos + 2, count);
             else
                 for (int k = 0; k < count; ++k, ++x) img.SetPixel(x, y, data[pos + 2 + k]);
             pos += bytes + 2;
@@ -233,7 +234,9 @@ void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
     int64_t surplusBytes = 0;
     if (bits <= 8) {
         const int colorCount = 1 << bits;
-        paletteCount = h.Core || h.ClrUsed == 0 ? colorCount : static_cast<int>(std::min<uint32_t>(h.ClrUsed, colorCount));
+        paletteCount = h.Core || h.ClrUsed == 0
+                           ? colorCount
+                           : static_cast<int>(std::min<uint32_t>(h.ClrUsed, colorCount));
         if (!h.Core && h.ClrUsed > static_cast<uint32_t>(colorCount))
             surplusBytes = 4 * static_cast<int64_t>(h.ClrUsed - colorCount);
         if (bits == 24) paletteCount = 0;
@@ -244,13 +247,16 @@ void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
     if (!rle && s.Remaining() < paletteCount * entrySize + surplusBytes + minimumPixelBytes(h))
         bmpError(PGLangStr(msgUnexpectedEOF));
 
-    img.SetSizeAndFormat(h.Width, static_cast<int>(height), bits > 8 ? pf24Bit : PixelFormatOfBitCount(bits));
+    img.SetSizeAndFormat(h.Width, static_cast<int>(height),
+                         bits > 8 ? pf24Bit : PixelFormatOfBitCount(bits));
     if (bits > 8) {
         img.SetPaletteIdent(pTrueColor);
     } else {
         img.SetPaletteCount(paletteCount);
-        if (paletteCount == 0) img.SetPaletteIdent(pNone);
-        else readPalette(s, img, paletteCount, entrySize);
+        if (paletteCount == 0)
+            img.SetPaletteIdent(pNone);
+        else
+            readPalette(s, img, paletteCount, entrySize);
     }
     skipOrFail(s, surplusBytes);
     if (pixelOffset > s.Position() && pixelOffset <= s.Size()) s.SetPosition(pixelOffset);
@@ -260,7 +266,8 @@ void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
         readBitFields(s, img, h, progress);
     } else if (rle) {
         const int64_t available = s.Remaining();
-        const int64_t count = h.SizeImage == 0 ? available : std::min<int64_t>(h.SizeImage, available);
+        const int64_t count =
+            h.SizeImage == 0 ? available : std::min<int64_t>(h.SizeImage, available);
         std::vector<uint8_t> data(static_cast<size_t>(count));
         readOrFail(s, data.data(), count);
         decodeRLE(data, img, h.Compression == biRLE4, progress);
@@ -273,11 +280,16 @@ void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
 
 const char* colorsText(int bits) {
     switch (bits) {
-    case 1: return "2";
-    case 4: return "16";
-    case 8: return "256";
-    case 16: return "64K";
-    default: return "16.7M";
+    case 1:
+        return "2";
+    case 4:
+        return "16";
+    case 8:
+        return "256";
+    case 16:
+        return "64K";
+    default:
+        return "16.7M";
     }
 }
 
@@ -320,7 +332,8 @@ void TBMPFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Inf
 int PaletteEntriesToWrite(const TPixelGraphic& Image) {
     if (Image.PixelFormat() == pf24Bit) return 0;
     int count = Image.PaletteCount();
-    if (count >= Image.ColorCount() || Image.Empty()) return std::max(count, Image.Empty() ? count : 1);
+    if (count >= Image.ColorCount() || Image.Empty())
+        return std::max(count, Image.Empty() ? count : 1);
     uint32_t largest = 0;
     for (int y = 0; y < Image.Height(); ++y)
         for (int x = 0; x < Image.Width(); ++x) largest = std::max(largest, Image.GetPixel(x, y));
@@ -351,7 +364,9 @@ void TBMPFileFormatWriter::WriteImage(TStream& Stream, TPixelGraphic& Image) con
     if (!Image.Empty()) Stream.WriteBuffer(Image.Bits(), Image.ImageSize());
 }
 
-void ReadPackedDIB(TStream& Stream, TPixelGraphic& Image) { readDib(Stream, Image, -1); }
+void ReadPackedDIB(TStream& Stream, TPixelGraphic& Image) {
+    readDib(Stream, Image, -1);
+}
 
 void TPixelGraphic::LoadFromClipboardFormat(uint32_t Format, std::span<const uint8_t> Data) {
     if (Format != CF_DIB || Data.empty())

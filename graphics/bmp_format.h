@@ -27,8 +27,8 @@ class TBMPFileFormatWriter : public TFileFormatWriter {
 public:
     explicit TBMPFileFormatWriter(std::string className = "TBMPFileFormatWriter",
                                   std::string extension = "bmp", bool listed = true)
-        : TFileFormatWriter(std::move(className), std::move(extension), "Bitmap",
-                            PGAllResolutions, listed) {}
+        : TFileFormatWriter(std::move(className), std::move(extension), "Bitmap", PGAllResolutions,
+                            listed) {}
     void WriteImage(TStream& Stream, TPixelGraphic& Image) const override;
 };
 

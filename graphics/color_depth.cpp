@@ -5,8 +5,12 @@
 struct TPGColorCache {};
 struct TPGDitherState {};
 
-void TPGColorCacheDeleter::operator()(TPGColorCache* cache) const { delete cache; }
-void TPGDitherStateDeleter::operator()(TPGDitherState* state) const { delete state; }
+void TPGColorCacheDeleter::operator()(TPGColorCache* cache) const {
+    delete cache;
+}
+void TPGDitherStateDeleter::operator()(TPGDitherState* state) const {
+    delete state;
+}
 
 uint32_t TPixelGraphic::searchNearest(uint32_t color) const {
     uint32_t best = 0;
@@ -47,7 +51,8 @@ void TPixelGraphic::CopyRect(int DestX, int DestY, TPixelGraphic& Source, int So
         int sy = y + SourceY - DestY;
         if (sy < 0 || sy >= Source.Height()) continue;
         if (FPixelFormat == pf24Bit && Source.PixelFormat() == pf24Bit) {
-            std::memcpy(ScanLine(y) + 3 * firstX, Source.ScanLine(sy) + 3 * (firstX + SourceX - DestX),
+            std::memcpy(ScanLine(y) + 3 * firstX,
+                        Source.ScanLine(sy) + 3 * (firstX + SourceX - DestX),
                         3 * static_cast<size_t>(lastX - firstX + 1));
         } else {
             for (int x = firstX; x <= lastX; ++x)

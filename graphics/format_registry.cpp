@@ -10,14 +10,16 @@ namespace {
 
 bool lessNoCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
     });
 }
 
 template <class T>
 void sortByExtension(std::vector<std::unique_ptr<T>>& list) {
-    std::stable_sort(list.begin(), list.end(),
-                     [](const auto& a, const auto& b) { return lessNoCase(a->Extension, b->Extension); });
+    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+        return lessNoCase(a->Extension, b->Extension);
+    });
 }
 
 TPGWarningBox& warningBox() {
@@ -36,17 +38,22 @@ std::string PGLowerExtension(std::string_view extension) {
 
 TPGResolution ResolutionClassOf(const TPixelGraphic& image) {
     switch (image.PixelFormat()) {
-    case pf1Bit: return image.PaletteIdent() == pBlackWhite ? resBlackWhite : res2Colors;
+    case pf1Bit:
+        return image.PaletteIdent() == pBlackWhite ? resBlackWhite : res2Colors;
     case pf4Bit:
         return image.PaletteIdent() == pGray16  ? resGray16
                : image.PaletteIdent() == pSys16 ? resSys16
                                                 : res16Colors;
-    case pf8Bit: return image.PaletteIdent() == pGray256 ? resGray256 : res256Colors;
-    default: return resTrueColor;
+    case pf8Bit:
+        return image.PaletteIdent() == pGray256 ? resGray256 : res256Colors;
+    default:
+        return resTrueColor;
     }
 }
 
-std::string ResolutionName(TPGResolution c) { return PGLangStr(static_cast<int>(msgResolutionFirst) + static_cast<int>(c)); }
+std::string ResolutionName(TPGResolution c) {
+    return PGLangStr(static_cast<int>(msgResolutionFirst) + static_cast<int>(c));
+}
 
 bool FallbackResolution(TPGResolution c, TPGResolutions canWrite, TPGResolution& target) {
     static constexpr uint8_t candidates[8][8] = {
@@ -75,7 +82,8 @@ void TPGRegistry::Sort() {
     sortByExtension(FWriters);
 }
 
-const TFileFormatReader* TPGRegistry::FindReader(TStream& Stream, std::string_view Extension) const {
+const TFileFormatReader* TPGRegistry::FindReader(TStream& Stream,
+                                                 std::string_view Extension) const {
     try {
         TPGHeader header{};
         const int64_t start = Stream.Position();
@@ -113,7 +121,9 @@ const TPGRegistry& PGRegistry() {
     return registry;
 }
 
-void SetPGWarningBox(TPGWarningBox box) { warningBox() = std::move(box); }
+void SetPGWarningBox(TPGWarningBox box) {
+    warningBox() = std::move(box);
+}
 
 bool PGShowWarningBox(const std::string& caption, const std::string& text, bool withCancel) {
     return !warningBox() || warningBox()(caption, text, withCancel);
@@ -124,7 +134,8 @@ bool GetImageInfo(const std::filesystem::path& FileName, int Index, TPGImageInfo
     try {
         if (!FileName.has_filename() || !std::filesystem::is_regular_file(FileName)) return false;
         TFileStream stream(FileName, TFileStream::fmOpenRead);
-        const TFileFormatReader* reader = PGRegistry().FindReader(stream, FileName.extension().string());
+        const TFileFormatReader* reader =
+            PGRegistry().FindReader(stream, FileName.extension().string());
         if (!reader) return false;
         const int64_t start = stream.Position();
         reader->GetInfo(stream, Index, Info);
@@ -149,7 +160,8 @@ void ApplyGammaCorrection(TPixelGraphic& image) {
     if (image.PixelFormat() == pf24Bit) {
         for (int y = 0; y < image.Height(); ++y) {
             uint8_t* row = image.ScanLine(y);
-            for (int64_t i = 0; i < 3 * static_cast<int64_t>(image.Width()); ++i) row[i] = table[row[i]];
+            for (int64_t i = 0; i < 3 * static_cast<int64_t>(image.Width()); ++i)
+                row[i] = table[row[i]];
         }
     } else {
         for (int i = 0; i < image.PaletteCount(); ++i) {
@@ -208,13 +220,16 @@ void TPixelGraphic::LoadFromFile(const std::filesystem::path& FileName, int Inde
     PGLoadImage(PGRegistry(), *this, stream, FileName.extension().string(), Index);
 }
 
-void TPixelGraphic::LoadFromStream(TStream& Stream) { PGLoadImage(PGRegistry(), *this, Stream, "", 0); }
+void TPixelGraphic::LoadFromStream(TStream& Stream) {
+    PGLoadImage(PGRegistry(), *this, Stream, "", 0);
+}
 
 void TPixelGraphic::SaveToFile(const std::filesystem::path& FileName) {
     // Find the writer first, so an unknown extension creates no temporary file at all.
     const std::string ext = FileName.extension().string();
     PGRegistry().FindWriter(ext);
-    PGWriteFileAtomically(FileName, [&](TStream& stream) { PGSaveImage(PGRegistry(), *this, stream, ext); });
+    PGWriteFileAtomically(FileName,
+                          [&](TStream& stream) { PGSaveImage(PGRegistry(), *this, stream, ext); });
 }
 
 void TPixelGraphic::SaveToStreamAs(TStream& Stream, const std::string& Extension) {

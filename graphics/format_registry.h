@@ -70,8 +70,8 @@ class TFileFormatReader : public TFileFormatReaderWriter {
 public:
     TFileFormatReader(std::string className, std::string extension, std::string formatName,
                       bool detectsByContent)
-        : TFileFormatReaderWriter(std::move(className), std::move(extension),
-                                  std::move(formatName), true),
+        : TFileFormatReaderWriter(std::move(className), std::move(extension), std::move(formatName),
+                                  true),
           DetectsByContent(detectsByContent) {}
 
     bool DetectsByContent;
@@ -87,8 +87,8 @@ class TFileFormatWriter : public TFileFormatReaderWriter {
 public:
     TFileFormatWriter(std::string className, std::string extension, std::string formatName,
                       TPGResolutions canWrite, bool listedInDialogs)
-        : TFileFormatReaderWriter(std::move(className), std::move(extension),
-                                  std::move(formatName), listedInDialogs),
+        : TFileFormatReaderWriter(std::move(className), std::move(extension), std::move(formatName),
+                                  listedInDialogs),
           CanWriteResolutions(canWrite) {}
 
     TPGResolutions CanWriteResolutions;
@@ -143,12 +143,16 @@ void PGReadWarning(const TPixelGraphic& image, const std::string& shortName,
                    const std::string& prefix, const std::string& text) {
     const std::string caption = shortName + " " + PGLangStr(msgWarning);
     switch (image.ReadWarningAction()) {
-    case pgwaIgnore: return;
-    case pgwaOKBox: PGShowWarningBox(caption, text, false); return;
+    case pgwaIgnore:
+        return;
+    case pgwaOKBox:
+        PGShowWarningBox(caption, text, false);
+        return;
     case pgwaOKCancelBox:
         if (!PGShowWarningBox(caption, text, true)) throw E(prefix + PGLangStr(msgAborted));
         return;
-    case pgwaRaise: throw E(prefix + text);
+    case pgwaRaise:
+        throw E(prefix + text);
     }
 }
 

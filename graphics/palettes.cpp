@@ -9,10 +9,22 @@ struct RGB {
     uint8_t r, g, b;
 };
 
-constexpr std::array<RGB, 16> sys16 = {{{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                                        {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                                        {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                                        {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}}};
+constexpr std::array<RGB, 16> sys16 = {{{0, 0, 0},
+                                        {128, 0, 0},
+                                        {0, 128, 0},
+                                        {128, 128, 0},
+                                        {0, 0, 128},
+                                        {128, 0, 128},
+                                        {0, 128, 128},
+                                        {192, 192, 192},
+                                        {128, 128, 128},
+                                        {255, 0, 0},
+                                        {0, 255, 0},
+                                        {255, 255, 0},
+                                        {0, 0, 255},
+                                        {255, 0, 255},
+                                        {0, 255, 255},
+                                        {255, 255, 255}}};
 
 // Entries 125..251 of the fixed 252-colour palette.
 constexpr RGB special252Tail[] = {
@@ -44,7 +56,9 @@ constexpr RGB special252Tail[] = {
     {224, 96, 160},  {224, 96, 192}};
 static_assert(std::size(special252Tail) == 127);
 
-uint32_t packed(RGB c) { return PGColor(c.r, c.g, c.b); }
+uint32_t packed(RGB c) {
+    return PGColor(c.r, c.g, c.b);
+}
 
 std::vector<uint32_t> greys(int count, uint32_t (*level)(int)) {
     std::vector<uint32_t> p(count);
@@ -60,8 +74,12 @@ std::vector<uint32_t> cube(int n, uint32_t (*level)(int)) {
     return p;
 }
 
-uint32_t cube5Level(int k) { return (k * 255 + 3) >> 2; }
-uint32_t cube6Level(int k) { return (k * 255 + 4) / 5; }
+uint32_t cube5Level(int k) {
+    return (k * 255 + 3) >> 2;
+}
+uint32_t cube6Level(int k) {
+    return (k * 255 + 4) / 5;
+}
 
 std::vector<uint32_t> special252() {
     std::vector<uint32_t> p;
@@ -81,22 +99,31 @@ namespace {
 
 std::vector<uint32_t> buildPalette(TPaletteIdent ident) {
     switch (ident) {
-    case pBlackWhite: return {0, 0xFFFFFF};
-    case pSysGray4: return {0, 0x808080, 0xC0C0C0, 0xFFFFFF};
+    case pBlackWhite:
+        return {0, 0xFFFFFF};
+    case pSysGray4:
+        return {0, 0x808080, 0xC0C0C0, 0xFFFFFF};
     case pSys16: {
         std::vector<uint32_t> p;
         for (RGB c : sys16) p.push_back(packed(c));
         return p;
     }
-    case pGray4: return greys(4, [](int i) { return uint32_t(i * 255 / 3); });
-    case pGray16: return greys(16, [](int i) { return uint32_t(i * 255 / 15); });
+    case pGray4:
+        return greys(4, [](int i) { return uint32_t(i * 255 / 3); });
+    case pGray16:
+        return greys(16, [](int i) { return uint32_t(i * 255 / 15); });
     case pGray236:
         return greys(236, [](int i) { return uint32_t(std::lround(i * 255.0 / 235.0)); });
-    case pGray256: return greys(256, [](int i) { return uint32_t(i); });
-    case pSpecial125: return cube(5, cube5Level);
-    case pSpecial216: return cube(6, cube6Level);
-    case pSpecial252: return special252();
-    default: return {};
+    case pGray256:
+        return greys(256, [](int i) { return uint32_t(i); });
+    case pSpecial125:
+        return cube(5, cube5Level);
+    case pSpecial216:
+        return cube(6, cube6Level);
+    case pSpecial252:
+        return special252();
+    default:
+        return {};
     }
 }
 

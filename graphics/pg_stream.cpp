@@ -14,7 +14,9 @@ void TStream::WriteBuffer(const void* buffer, int64_t count) {
 namespace {
 
 int64_t seekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin origin) {
-    int64_t base = origin == TSeekOrigin::Begin ? 0 : origin == TSeekOrigin::Current ? position : size;
+    int64_t base = origin == TSeekOrigin::Begin     ? 0
+                   : origin == TSeekOrigin::Current ? position
+                                                    : size;
     int64_t target = base + offset;
     if (target < 0) throw EStreamError("Stream seek error");
     return target;
@@ -97,7 +99,9 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
-    int whence = origin == TSeekOrigin::Begin ? SEEK_SET : origin == TSeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    int whence = origin == TSeekOrigin::Begin     ? SEEK_SET
+                 : origin == TSeekOrigin::Current ? SEEK_CUR
+                                                  : SEEK_END;
     if (!(origin == TSeekOrigin::Current && offset == 0) && fseeko(FFile, offset, whence) != 0)
         throw EStreamError("Stream seek error");
     return ftello(FFile);

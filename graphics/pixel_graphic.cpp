@@ -5,11 +5,16 @@
 
 uint8_t PixelFormatOfBitCount(int bitCount) {
     switch (bitCount) {
-    case 1: return pf1Bit;
-    case 4: return pf4Bit;
-    case 8: return pf8Bit;
-    case 24: return pf24Bit;
-    default: throw EPGInvalidBitCountNum(PGLangStr(msgInvalidValue, "BitCountNum"));
+    case 1:
+        return pf1Bit;
+    case 4:
+        return pf4Bit;
+    case 8:
+        return pf8Bit;
+    case 24:
+        return pf24Bit;
+    default:
+        throw EPGInvalidBitCountNum(PGLangStr(msgInvalidValue, "BitCountNum"));
     }
 }
 
@@ -23,7 +28,9 @@ int ColorCountOfPixelFormat(uint8_t pixelFormat) {
     return colors[pixelFormat & 3];
 }
 
-int64_t BytesPerRowOf(int bitCount, int64_t width) { return ((bitCount * width + 31) / 32) * 4; }
+int64_t BytesPerRowOf(int bitCount, int64_t width) {
+    return ((bitCount * width + 31) / 32) * 4;
+}
 
 TPixelGraphic::TPixelGraphic() = default;
 TPixelGraphic::~TPixelGraphic() = default;
@@ -95,9 +102,10 @@ void TPixelGraphic::SetSizeAndFormat(int W, int H, uint8_t F) {
     if (FImageSize > 0) {
         if (PaletteCount() > ColorCount()) SetPaletteCount(ColorCount());
         if (F == pf24Bit) FPaletteIdent = pTrueColor;
-        uint8_t* block = FImageSize <= PGMaxImageBytes
-                             ? static_cast<uint8_t*>(std::calloc(static_cast<size_t>(FImageSize), 1))
-                             : nullptr;
+        uint8_t* block =
+            FImageSize <= PGMaxImageBytes
+                ? static_cast<uint8_t*>(std::calloc(static_cast<size_t>(FImageSize), 1))
+                : nullptr;
         if (!block) {
             // Never sizes without memory: the image becomes empty.
             FWidth = FHeight = 0;
@@ -172,9 +180,12 @@ uint32_t TPixelGraphic::GetPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= FWidth || y >= FHeight || !FBits) return FBackGroundColor;
     const uint8_t* row = ScanLine(y);
     switch (FPixelFormat) {
-    case pf1Bit: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case pf4Bit: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    case pf8Bit: return row[x];
+    case pf1Bit:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case pf4Bit:
+        return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+    case pf8Bit:
+        return row[x];
     default: {
         const uint8_t* p = row + 3 * static_cast<int64_t>(x);
         return PGColor(p[2], p[1], p[0]);
@@ -197,7 +208,9 @@ void TPixelGraphic::SetPixel(int x, int y, uint32_t value) {
                     : static_cast<uint8_t>((b & 0x0F) | ((value & 0x0F) << 4));
         break;
     }
-    case pf8Bit: row[x] = static_cast<uint8_t>(value); break;
+    case pf8Bit:
+        row[x] = static_cast<uint8_t>(value);
+        break;
     default: {
         uint8_t* p = row + 3 * static_cast<int64_t>(x);
         p[0] = PGBlue(value);
@@ -227,8 +240,9 @@ void TPixelGraphic::SetBackGroundColor(uint32_t value) {
 namespace {
 
 bool allGrey(const std::vector<uint32_t>& palette) {
-    return std::all_of(palette.begin(), palette.end(),
-                       [](uint32_t c) { return PGRed(c) == PGGreen(c) && PGGreen(c) == PGBlue(c); });
+    return std::all_of(palette.begin(), palette.end(), [](uint32_t c) {
+        return PGRed(c) == PGGreen(c) && PGGreen(c) == PGBlue(c);
+    });
 }
 
 } // namespace
@@ -247,17 +261,21 @@ void TPixelGraphic::SetPaletteCount(int n) {
 
 uint32_t TPixelGraphic::GetPaletteEntry(int i) const {
     if (FPaletteIdent == pTrueColor) return static_cast<uint32_t>(i);
-    if (i < 0 || i >= PaletteCount()) throw EPGInvalidPaletteIndex(PGLangStr(msgInvalidPaletteIndex));
+    if (i < 0 || i >= PaletteCount())
+        throw EPGInvalidPaletteIndex(PGLangStr(msgInvalidPaletteIndex));
     return FPalette[i];
 }
 
 void TPixelGraphic::SetPaletteEntry(int i, uint32_t color) {
     if (FPaletteIdent == pNone || FPaletteIdent == pTrueColor)
         throw EPGNoPalette(PGLangStr(msgNoPalette));
-    if (i < 0 || i >= PaletteCount()) throw EPGInvalidPaletteIndex(PGLangStr(msgInvalidPaletteIndex));
+    if (i < 0 || i >= PaletteCount())
+        throw EPGInvalidPaletteIndex(PGLangStr(msgInvalidPaletteIndex));
     FPalette[i] = color & 0xFFFFFF;
-    if (i == 0) rebuildHeader(); // entry 0 also stands in for the missing entries
-    else updateHeaderEntry(i);
+    if (i == 0)
+        rebuildHeader(); // entry 0 also stands in for the missing entries
+    else
+        updateHeaderEntry(i);
     FPaletteIdent = pUnknown;
     FIsGrayScale = FPixelFormat != pf24Bit && allGrey(FPalette);
     invalidateMemo();
@@ -279,8 +297,8 @@ void TPixelGraphic::SetPaletteIdent(TPaletteIdent ident) {
 }
 
 void TPixelGraphic::ClassifyPalette() {
-    static constexpr TPaletteIdent order[] = {pBlackWhite, pGray4,   pSysGray4,   pGray16,
-                                              pGray236,    pGray256, pSys16,      pSpecial216,
+    static constexpr TPaletteIdent order[] = {pBlackWhite, pGray4,     pSysGray4, pGray16,
+                                              pGray236,    pGray256,   pSys16,    pSpecial216,
                                               pSpecial125, pSpecial252};
     FIsGrayScale = FPixelFormat != pf24Bit && allGrey(FPalette);
     for (TPaletteIdent ident : order) {
@@ -289,8 +307,10 @@ void TPixelGraphic::ClassifyPalette() {
             return;
         }
     }
-    if (FPalette.empty()) FPaletteIdent = FPixelFormat == pf24Bit ? pTrueColor : pNone;
-    else FPaletteIdent = pUnknown;
+    if (FPalette.empty())
+        FPaletteIdent = FPixelFormat == pf24Bit ? pTrueColor : pNone;
+    else
+        FPaletteIdent = pUnknown;
 }
 
 void TPixelGraphic::SetUseColorCache(bool value) {
@@ -304,7 +324,9 @@ void TPixelGraphic::SetRGBWeighting(bool value) {
     invalidateMemo();
 }
 
-void TPixelGraphic::InvalidateColorCache() { FColorCache.reset(); }
+void TPixelGraphic::InvalidateColorCache() {
+    FColorCache.reset();
+}
 
 void TPixelGraphic::EndUpdate() {
     if (FUpdateLock > 0) --FUpdateLock;

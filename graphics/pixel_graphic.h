@@ -55,9 +55,15 @@ int64_t BytesPerRowOf(int bitCount, int64_t width);
 constexpr uint32_t PGColor(uint32_t r, uint32_t g, uint32_t b) {
     return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }
-constexpr uint8_t PGRed(uint32_t c) { return static_cast<uint8_t>(c); }
-constexpr uint8_t PGGreen(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
-constexpr uint8_t PGBlue(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
+constexpr uint8_t PGRed(uint32_t c) {
+    return static_cast<uint8_t>(c);
+}
+constexpr uint8_t PGGreen(uint32_t c) {
+    return static_cast<uint8_t>(c >> 8);
+}
+constexpr uint8_t PGBlue(uint32_t c) {
+    return static_cast<uint8_t>(c >> 16);
+}
 
 // The entries of a predefined palette (identities pBlackWhite .. pSpecial252); empty otherwise.
 const std::vector<uint32_t>& PredefinedPalette(TPaletteIdent ident);
@@ -183,8 +189,8 @@ public:
 
     // Colour-depth conversion (color_depth.cpp): copies a block of Source into this image,
     // converting to this image's format.
-    void CopyRect(int DestX, int DestY, TPixelGraphic& Source, int SourceY, int SourceX,
-                  int Height, int Width);
+    void CopyRect(int DestX, int DestY, TPixelGraphic& Source, int SourceY, int SourceX, int Height,
+                  int Width);
 
 private:
     struct FreeDeleter {

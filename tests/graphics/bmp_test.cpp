@@ -71,10 +71,10 @@ TEST_P(BmpFixture, DecodesLikeTheIndependentDecoder) {
 
 INSTANTIATE_TEST_SUITE_P(Variants, BmpFixture,
                          ::testing::Values("im-24-v5", "im-24-v3", "im-8-v3", "im-8-rle", "im-4-v3",
-                                           "im-1-v3", "im-8-v2", "im-32-v5", "netpbm-1",
-                                           "netpbm-4", "netpbm-8", "netpbm-24", "netpbm-os2-1",
-                                           "netpbm-os2-4", "netpbm-os2-8", "netpbm-os2-24", "rle4",
-                                           "topdown-24", "gap-1"));
+                                           "im-1-v3", "im-8-v2", "im-32-v5", "netpbm-1", "netpbm-4",
+                                           "netpbm-8", "netpbm-24", "netpbm-os2-1", "netpbm-os2-4",
+                                           "netpbm-os2-8", "netpbm-os2-24", "rle4", "topdown-24",
+                                           "gap-1"));
 
 // 16-bit files differ from the other decoders on purpose: a field k becomes (k + 1) << shift
 // rather than a rescaled k, as the channel rule says.
@@ -112,8 +112,11 @@ TEST(Bmp, BitFieldMasks) {
         {"default 5-5-5 all set is white", 16, {0, 0, 0}, 0x7FFF, PGColor(255, 255, 255)},
         {"default 5-5-5 ones", 16, {0, 0, 0}, 0x0421, PGColor(16, 16, 16)},
         {"zero mask is a zero channel", 16, {0x7C00, 0, 0x001F}, 0x7FFF, PGColor(255, 0, 255)},
-        {"10-bit fields keep their top eight bits", 32, {0x3FF00000, 0x000FFC00, 0x000003FF},
-         (0x200u << 20) | (0x3FFu << 10) | 0x0FF, PGColor(0x80, 0xFF, 0x3F)},
+        {"10-bit fields keep their top eight bits",
+         32,
+         {0x3FF00000, 0x000FFC00, 0x000003FF},
+         (0x200u << 20) | (0x3FFu << 10) | 0x0FF,
+         PGColor(0x80, 0xFF, 0x3F)},
         {"default 32 bit", 32, {0, 0, 0}, 0x00112233, PGColor(0x11, 0x22, 0x33)},
     };
     for (const Case& c : cases) {
@@ -168,8 +171,8 @@ TEST(Bmp, MalformedHeadersGiveTheirMessages) {
 }
 
 TEST(Bmp, CoreHeaderChecks) {
-    std::vector<uint8_t> b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0,
-                              1,   0,   1, 0, 2, 0, 24, 0, 1, 2, 3, 0};
+    std::vector<uint8_t> b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0,  26, 0, 0, 0, 12,
+                              0,   0,   0, 1, 0, 1, 0, 2, 0, 24, 0,  1, 2, 3, 0};
     EXPECT_EQ(loadError(b), "BMP: BitmapCoreHeader.bcPlanes invalid");
     b[22] = 1, b[24] = 16;
     EXPECT_EQ(loadError(b), "BMP: BitmapCoreHeader.bcBitCount invalid");
@@ -287,8 +290,9 @@ TPixelGraphic& fillPattern(TPixelGraphic& image, uint8_t format, int width, int 
     }
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.SetPixel(x, y, format == pf24Bit ? PGColor(x * 20, y * 30, x * y)
-                                                   : static_cast<uint32_t>(x + y * width));
+            image.SetPixel(x, y,
+                           format == pf24Bit ? PGColor(x * 20, y * 30, x * y)
+                                             : static_cast<uint32_t>(x + y * width));
     return image;
 }
 
@@ -341,8 +345,8 @@ TEST(Bmp, WrittenFilesDecodeInIndependentTools) {
         ASSERT_EQ(RunCommand("bmptopnm " + (dir / "out.bmp").string() + " 2>/dev/null | pnmtopnm " +
                              "| /usr/bin/convert - -depth 8 ppm:" + (dir / "netpbm.ppm").string()),
                   0);
-        ASSERT_EQ(RunCommand("/usr/bin/convert " + (dir / "out.bmp").string() + " -depth 8 ppm:" +
-                             (dir / "im.ppm").string()),
+        ASSERT_EQ(RunCommand("/usr/bin/convert " + (dir / "out.bmp").string() +
+                             " -depth 8 ppm:" + (dir / "im.ppm").string()),
                   0);
         EXPECT_TRUE(SamePixels(image, LoadReferencePPM(dir / "netpbm.ppm")));
         EXPECT_TRUE(SamePixels(image, LoadReferencePPM(dir / "im.ppm")));

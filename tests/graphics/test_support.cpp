@@ -34,7 +34,8 @@ TRefImage LoadReferencePPM(const std::filesystem::path& path) {
     TRefImage ref;
     ref.Width = std::stoi(nextToken(in));
     ref.Height = std::stoi(nextToken(in));
-    if (std::stoi(nextToken(in)) != 255) throw std::runtime_error("maxval not 255: " + path.string());
+    if (std::stoi(nextToken(in)) != 255)
+        throw std::runtime_error("maxval not 255: " + path.string());
     std::vector<uint8_t> rgb(static_cast<size_t>(ref.Width) * ref.Height * 3);
     in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
     if (!in) throw std::runtime_error("short reference " + path.string());
@@ -61,9 +62,9 @@ void WriteReferencePPM(const std::filesystem::path& path, const TRefImage& image
 
 ::testing::AssertionResult SamePixels(const TPixelGraphic& image, const TRefImage& expected) {
     if (image.Width() != expected.Width || image.Height() != expected.Height)
-        return ::testing::AssertionFailure() << "size " << image.Width() << "x" << image.Height()
-                                             << ", expected " << expected.Width << "x"
-                                             << expected.Height;
+        return ::testing::AssertionFailure()
+               << "size " << image.Width() << "x" << image.Height() << ", expected "
+               << expected.Width << "x" << expected.Height;
     std::ostringstream report;
     int differences = 0;
     for (int y = 0; y < expected.Height; ++y)
@@ -95,7 +96,8 @@ std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
 
 void WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 int RunCommand(const std::string& command) {
