@@ -1,11 +1,14 @@
 // pgtool: the image library from the shell.
 //   pgtool info FILE [INDEX]
-//   pgtool convert IN OUT [--index N] [--fast]
+//   pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]
+//                  [--resize WxH[:fast|medium|precise]]
+// The transforms run in the order given.
 
 #include "format_registry.h"
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -15,7 +18,8 @@ namespace {
 
 int usage() {
     std::cerr << "usage: pgtool info FILE [INDEX]\n"
-                 "       pgtool convert IN OUT [--index N] [--fast]\n";
+                 "       pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]\n"
+                 "                      [--resize WxH[:fast|medium|precise]]\n";
     return 1;
 }
 
@@ -49,11 +53,56 @@ int info(const std::vector<std::string>& args) {
     return 0;
 }
 
+using Transform = std::function<void(TPixelGraphic&)>;
+
 struct ConvertOptions {
     std::string In, Out;
     int Index = 0;
     bool Fast = false;
+    std::vector<Transform> Transforms;
 };
+
+std::optional<Transform> rotation(const std::string& text) {
+    try {
+        size_t used = 0;
+        const double angle = std::stod(text, &used);
+        if (used != text.size()) return std::nullopt;
+        return [angle](TPixelGraphic& image) {
+            TPixelGraphic source;
+            source.Assign(&image);
+            image.Rotate(true, source, angle);
+        };
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<Transform> flip(const std::string& text) {
+    if (text == "h") return [](TPixelGraphic& image) { image.FlipHorizontal(); };
+    if (text == "v") return [](TPixelGraphic& image) { image.FlipVertical(); };
+    return std::nullopt;
+}
+
+std::optional<Transform> resize(const std::string& text) {
+    const size_t x = text.find('x'), colon = text.find(':');
+    if (x == std::string::npos) return std::nullopt;
+    auto w = parseInt(text.substr(0, x));
+    auto h = parseInt(text.substr(x + 1, colon == std::string::npos ? colon : colon - x - 1));
+    const std::string quality = colon == std::string::npos ? "precise" : text.substr(colon + 1);
+    const TStretchMode mode = quality == "fast"     ? smFast
+                              : quality == "medium" ? smMedium
+                                                    : smPrecise;
+    if (!w || !h || *w < 1 || *h < 1 ||
+        (quality != "fast" && quality != "medium" && quality != "precise"))
+        return std::nullopt;
+    return [w = *w, h = *h, mode](TPixelGraphic& image) {
+        TPixelGraphic source;
+        source.Assign(&image);
+        image.SetSizeAndFormat(w, h, source.PixelFormat());
+        image.SetStretchMode(mode);
+        image.CopyFrom(source);
+    };
+}
 
 bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
     std::vector<std::string> files;
@@ -70,6 +119,14 @@ bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
             auto n = v ? parseInt(*v) : std::nullopt;
             if (!n) return false;
             o.Index = *n;
+        } else if (a == "--rotate" || a == "--flip" || a == "--resize") {
+            auto v = value();
+            auto t = !v                ? std::nullopt
+                     : a == "--rotate" ? rotation(*v)
+                     : a == "--flip"   ? flip(*v)
+                                       : resize(*v);
+            if (!t) return false;
+            o.Transforms.push_back(*t);
         } else if (a.rfind("--", 0) == 0) {
             return false;
         } else {
@@ -90,6 +147,7 @@ int convert(const std::vector<std::string>& args) {
     image.SetReadWarningAction(pgwaIgnore);
     image.SetSaveColorResWarningAction(pgwaIgnore);
     image.LoadFromFile(o.In, o.Index);
+    for (const Transform& t : o.Transforms) t(image);
     image.SaveToFile(o.Out);
     return 0;
 }

@@ -39,7 +39,7 @@ uint32_t TPixelGraphic::NearestIndex(uint32_t color) {
     return index;
 }
 
-void TPixelGraphic::CopyRect(int DestX, int DestY, TPixelGraphic& Source, int SourceY, int SourceX,
+void TPixelGraphic::CopyRect(int DestX, int DestY, const TPixelGraphic& Source, int SourceY, int SourceX,
                              int Height, int Width) {
     if (Empty() || Source.Empty()) return;
     int firstY = std::max(DestY, 0), lastY = std::min(DestY + Height - 1, FHeight - 1);

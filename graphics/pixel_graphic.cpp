@@ -102,6 +102,7 @@ void TPixelGraphic::SetSizeAndFormat(int W, int H, uint8_t F) {
     if (FImageSize > 0) {
         if (PaletteCount() > ColorCount()) SetPaletteCount(ColorCount());
         if (F == pf24Bit) FPaletteIdent = pTrueColor;
+        else if (FPaletteIdent == pTrueColor) FPaletteIdent = pNone;
         uint8_t* block =
             FImageSize <= PGMaxImageBytes
                 ? static_cast<uint8_t*>(std::calloc(static_cast<size_t>(FImageSize), 1))

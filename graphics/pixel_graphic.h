@@ -167,6 +167,18 @@ public:
     TPGWarningAction SaveColorResWarningAction() const { return FSaveColorResWarningAction; }
     void SetSaveColorResWarningAction(TPGWarningAction v) { FSaveColorResWarningAction = v; }
 
+    // Geometric transforms (transforms.cpp); the destination is this image, written through the
+    // colour conversion, so it may have any format.
+    void FlipHorizontal();
+    void FlipVertical();
+    void StretchCopy(int DestX, int DestY, const TPixelGraphic& Source, int SourceHeight,
+                     int SourceWidth, int SourceY, int SourceX, int DestHeight, int DestWidth);
+    void CopyFrom(const TPixelGraphic& Source);
+    void RotatedCopy(double DestCenterX, double DestCenterY, const TPixelGraphic& Source,
+                     int SourceHeight, int SourceWidth, int SourceY, int SourceX,
+                     double SourceCenterY, double SourceCenterX, double Angle);
+    void Rotate(bool Resize, const TPixelGraphic& Source, double Angle);
+
     void BeginUpdate() { ++FUpdateLock; }
     void EndUpdate();
     virtual void Changed();
@@ -189,7 +201,7 @@ public:
 
     // Colour-depth conversion (color_depth.cpp): copies a block of Source into this image,
     // converting to this image's format.
-    void CopyRect(int DestX, int DestY, TPixelGraphic& Source, int SourceY, int SourceX, int Height,
+    void CopyRect(int DestX, int DestY, const TPixelGraphic& Source, int SourceY, int SourceX, int Height,
                   int Width);
 
 private:

@@ -305,6 +305,23 @@ TEST(Pgtool, InfoAndConvert) {
     EXPECT_EQ(RunCommand(tool + " convert " + TestData("bmp/rle4.bmp").string() + " " +
                          (dir / "x.gif").string() + " 2>/dev/null"),
               1);
+    ASSERT_EQ(RunCommand(tool + " convert " + TestData("bmp/rle4.bmp").string() + " " +
+                         (dir / "turned.bmp").string() +
+                         " --rotate 90 --flip v --resize 8x18:fast"),
+              0);
+    TPixelGraphic turned;
+    turned.LoadFromFile(dir / "turned.bmp");
+    ASSERT_EQ(turned.Width(), 8);
+    ASSERT_EQ(turned.Height(), 18);
+    // A clockwise turn then a vertical flip is a transpose: (x, y) comes from source (8 - y, 3 -
+    // x).
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(turned.GetPixelColor(x, y), copy.GetPixelColor(8 - y / 2, 3 - x / 2))
+                << x << "," << y;
+    EXPECT_EQ(RunCommand(tool + " convert " + TestData("bmp/rle4.bmp").string() + " " +
+                         (dir / "bad.bmp").string() + " --resize 0x3 2>/dev/null"),
+              1);
     EXPECT_EQ(RunCommand(tool + " info " + (dir / "none.bmp").string() + " 2>/dev/null"), 1);
     EXPECT_EQ(RunCommand(tool + " bogus 2>/dev/null"), 1);
 }

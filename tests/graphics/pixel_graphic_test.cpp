@@ -101,6 +101,9 @@ TEST(PixelGraphic, FormatChangesCutButNeverGrowThePalette) {
     image.SetPixelFormat(pf24Bit);
     EXPECT_EQ(image.PaletteCount(), 0);
     EXPECT_EQ(image.PaletteIdent(), pTrueColor);
+    image.SetPixelFormat(pf8Bit);
+    EXPECT_EQ(image.PaletteIdent(), pNone) << "a palette format without entries has no palette";
+    EXPECT_THROW(image.NearestIndex(0), EPGNoPalette);
 }
 
 TEST(PixelGraphic, SizeErrorsAndTheCap) {
