@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <string>
 
@@ -43,6 +44,62 @@ void info(benchmark::State& state, const std::string& file) {
     for (auto _ : state) {
         TPGImageInfo i;
         benchmark::DoNotOptimize(GetImageInfo(path, 0, i));
+    }
+}
+
+// One transform of the loaded input per iteration; the copy it works on is made outside the
+// timing.
+void transform(benchmark::State& state, const std::string& file,
+               const std::function<void(TPixelGraphic&, const TPixelGraphic&)>& op) {
+    TPixelGraphic source, dest;
+    source.LoadFromFile(dataDir() / file);
+    for (auto _ : state) {
+        state.PauseTiming();
+        dest.Assign(&source);
+        state.ResumeTiming();
+        op(dest, source);
+        benchmark::DoNotOptimize(dest.Bits());
+    }
+}
+
+void resizeTo(TPixelGraphic& dest, const TPixelGraphic& source, int w, int h, TStretchMode mode) {
+    dest.SetSizeAndFormat(w, h, source.PixelFormat());
+    dest.SetStretchMode(mode);
+    dest.CopyFrom(source);
+}
+
+void registerTransforms() {
+    using Op = std::function<void(TPixelGraphic&, const TPixelGraphic&)>;
+    const std::pair<const char*, Op> ops[] = {
+        {"flipv", [](TPixelGraphic& d, const TPixelGraphic&) { d.FlipVertical(); }},
+        {"fliph", [](TPixelGraphic& d, const TPixelGraphic&) { d.FlipHorizontal(); }},
+        {"rotate90", [](TPixelGraphic& d, const TPixelGraphic& s) { d.Rotate(true, s, 90); }},
+        {"rotate17", [](TPixelGraphic& d, const TPixelGraphic& s) { d.Rotate(true, s, 17); }},
+        {"down4/precise",
+         [](TPixelGraphic& d, const TPixelGraphic& s) {
+             resizeTo(d, s, s.Width() / 4, s.Height() / 4, smPrecise);
+         }},
+        {"down4/fast",
+         [](TPixelGraphic& d, const TPixelGraphic& s) {
+             resizeTo(d, s, s.Width() / 4, s.Height() / 4, smFast);
+         }},
+        {"up2/precise",
+         [](TPixelGraphic& d, const TPixelGraphic& s) {
+             resizeTo(d, s, s.Width() * 2, s.Height() * 2, smPrecise);
+         }},
+        {"up2/fast",
+         [](TPixelGraphic& d, const TPixelGraphic& s) {
+             resizeTo(d, s, s.Width() * 2, s.Height() * 2, smFast);
+         }},
+    };
+    for (const auto& [name, op] : ops) {
+        const std::string input =
+            std::string(name).rfind("up2", 0) == 0 ? "photo-M.bmp" : "photo-L.bmp";
+        if (!std::filesystem::exists(dataDir() / input)) continue;
+        benchmark::RegisterBenchmark(
+            (std::string("transform/") + name).c_str(),
+            [input, op = op](benchmark::State& s) { transform(s, input, op); })
+            ->UseRealTime();
     }
 }
 
@@ -82,6 +139,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     registerCases();
+    registerTransforms();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
