@@ -111,6 +111,38 @@ const TFileFormatWriter& TPGRegistry::FindWriter(std::string_view Extension) con
     throw EPGUnknownExtension(PGLangStr(msgUnknownExtension, ext));
 }
 
+namespace {
+
+std::string upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+template <class T>
+std::string filterPairs(const std::vector<std::unique_ptr<T>>& list) {
+    std::string pairs;
+    for (const auto& entry : list)
+        if (entry->ListedInDialogs)
+            pairs += upper(entry->Extension) + " - " + entry->FormatName + "|*." +
+                     entry->Extension + "|";
+    return pairs;
+}
+
+} // namespace
+
+std::string TPGRegistry::OpenDialogFilter() const {
+    std::string patterns;
+    for (const auto& reader : FReaders)
+        if (reader->ListedInDialogs)
+            patterns += (patterns.empty() ? "*." : "; *.") + reader->Extension;
+    return PGLangStr(msgImageFiles) + "|" + patterns + "|" + filterPairs(FReaders) +
+           PGLangStr(msgAllFiles) + "|*.*";
+}
+
+std::string TPGRegistry::SaveDialogFilter() const {
+    return filterPairs(FWriters);
+}
+
 const TPGRegistry& PGRegistry() {
     static const TPGRegistry registry = [] {
         TPGRegistry r;

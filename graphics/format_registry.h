@@ -108,6 +108,9 @@ public:
     const TFileFormatReader* FindReader(TStream& Stream, std::string_view Extension) const;
     // Raises EPGFileFormatWritersEmpty or EPGUnknownExtension.
     const TFileFormatWriter& FindWriter(std::string_view Extension) const;
+    // Filter lists of the open and save dialogs, "Name|*.ext|" pairs in extension order.
+    std::string OpenDialogFilter() const;
+    std::string SaveDialogFilter() const;
 
 private:
     std::vector<std::unique_ptr<TFileFormatReader>> FReaders;

@@ -104,6 +104,16 @@ TEST(Registry, ContentDecidesExceptForReadersWithoutSignature) {
     EXPECT_EQ(image.GetPixelColor(0, 0), PGColor(1, 2, 3));
 }
 
+TEST(Registry, DialogFilters) {
+    TPGRegistry registry;
+    RegisterBMPFormats(registry);
+    registry.Sort();
+    EXPECT_EQ(registry.OpenDialogFilter(),
+              "Image files|*.bmp; *.dib; *.rle|BMP - Bitmap|*.bmp|DIB - Bitmap|*.dib|"
+              "RLE - Bitmap|*.rle|All files|*.*");
+    EXPECT_EQ(registry.SaveDialogFilter(), "BMP - Bitmap|*.bmp|") << "the dib writer is not listed";
+}
+
 TEST(Registry, ShortStreamsAreZeroPadded) {
     TMemoryStream two(std::vector<uint8_t>{'B', 'M'});
     EXPECT_NE(PGRegistry().FindReader(two, ""), nullptr);
