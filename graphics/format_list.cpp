@@ -1,7 +1,11 @@
 #include "bmp_format.h"
 #include "format_registry.h"
+#include "gif_format.h"
+#include "ico_format.h"
 
 // Formats in registration order; the registry sorts them by extension afterwards.
 void RegisterStandardFormats(TPGRegistry& registry) {
     RegisterBMPFormats(registry);
+    RegisterICOFormat(registry);
+    RegisterGIFFormat(registry);
 }
