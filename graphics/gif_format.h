@@ -21,7 +21,7 @@ struct TGifFrameGeometry {
     int Top = 0;
     int Width = 0;
     int Height = 0;
-    uint8_t Disposal = 0; // 0 unspecified, 1 keep, 2 restore background, 3 restore previous
+    uint8_t Disposal = 0; // 0 none given, 1 keep, 2 restore background, 3 restore previous
     bool HasTransparency = false;
     uint8_t TransparentIndex = 0;
     int Delay = 0; // milliseconds
