@@ -3,11 +3,13 @@
 #include "gif_format.h"
 #include "ico_format.h"
 #include "pcx_format.h"
+#include "tga_format.h"
 
 // Formats in registration order; the registry sorts them by extension afterwards.
 void RegisterStandardFormats(TPGRegistry& registry) {
     RegisterBMPFormats(registry);
     RegisterPCXFormats(registry);
+    RegisterTGAFormats(registry);
     RegisterICOFormat(registry);
     RegisterGIFFormat(registry);
 }
