@@ -3,12 +3,14 @@
 #include "gif_format.h"
 #include "ico_format.h"
 #include "pcx_format.h"
+#include "pxm_format.h"
 #include "tga_format.h"
 
 // Formats in registration order; the registry sorts them by extension afterwards.
 void RegisterStandardFormats(TPGRegistry& registry) {
     RegisterBMPFormats(registry);
     RegisterPCXFormats(registry);
+    RegisterPxMFormats(registry);
     RegisterTGAFormats(registry);
     RegisterICOFormat(registry);
     RegisterGIFFormat(registry);
