@@ -87,7 +87,7 @@ TEST(PxMReader, SampleValues) {
         {"plain bitmap digits with separators", "P1 3 2 1 0 1 0 1 0", {0, 1, 0, 1, 0, 1}},
         {"comments between numbers", "P2 #a\n2#b\n 1 # c\n 15\n15 7", {255, 119}},
         {"values above the maximum are clamped",
-         "P2 3 1 15 16 99999999999999999999999 0",
+         "P2 3 1 15 16 18446744073709551623 0",
          {255, 255, 0}},
         {"maximum 65535", "P2 3 1 65535 65535 32768 1", {255, 128, 0}},
         {"plain pixel map", "P3 1 1 7 7 3 0", {PGColor(255, 109, 0)}},
@@ -105,6 +105,21 @@ TEST(PxMReader, SampleValues) {
     EXPECT_EQ(bits.ScanLine(0)[0], 0xA0) << "bits past the width are cleared";
 }
 
+TEST(PxMReader, RowsLongerThanTheReadBlock) {
+    // 150 000-byte rows: each is read partly from the block buffer, partly past it.
+    const int width = 50000;
+    std::string text = "P6 " + std::to_string(width) + " 2 255\n";
+    TRefImage expected{width, 2, {}};
+    for (int i = 0; i < 2 * width; ++i) {
+        const uint8_t r = uint8_t(i * 7), g = uint8_t(i >> 3), b = uint8_t(i % 251);
+        text += {char(r), char(g), char(b)};
+        expected.Pixels.push_back(PGColor(r, g, b));
+    }
+    TPixelGraphic img;
+    ASSERT_EQ(loadError(img, text), "");
+    EXPECT_TRUE(SamePixels(img, expected));
+}
+
 TEST(PxMReader, RefusesDamagedFiles) {
     const std::string unsupported = "PBM, PGM, PPM: Not supported subformat",
                       eof = "PBM, PGM, PPM: Unexpected end of file";
@@ -120,6 +135,7 @@ TEST(PxMReader, RefusesDamagedFiles) {
         {"raw maximum 256", "P5 1 1 256 ab", unsupported},
         {"raw maximum 65535", "P6 1 1 65535 abcdef", unsupported},
         {"width beyond 32 bits", "P6 99999999999 1 255 abc", unsupported},
+        {"width beyond 64 bits", "P5 18446744073709551617 1 255 a", unsupported},
         {"header ends early", "P2 3", eof},
         {"short raw rows", "P6 2 1 255\nabcde", eof},
         // 60000 x 60000 at 24 bits would need 10 GB; the file cannot hold it.
