@@ -184,7 +184,7 @@ void TTGAFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
     const TgaHeader h = readHeader(Stream);
     if (h.Depth != 8 && h.Depth != 16 && h.Depth != 24 && h.Depth != 32)
         tgaError(PGLangStr(msgNotSupportedSubformat));
-    kindOf(h.ImageType);
+    kindOf(h.ImageType); // refuses image types without a known layout
     if (h.Width == 0 || h.Height == 0) tgaError(PGLangStr(msgZeroSize));
     skipOrFail(Stream, h.IdLength);
     std::vector<uint32_t> palette;
