@@ -65,7 +65,10 @@ uint32_t firstNearest(const std::vector<uint32_t>& palette, std::span<const uint
     int bestDistance = distance(color, palette[best]);
     for (uint8_t c : candidates.subspan(1)) {
         const int d = distance(color, palette[c]);
-        if (d < bestDistance) best = c, bestDistance = d;
+        if (d < bestDistance) {
+            best = c;
+            bestDistance = d;
+        }
     }
     return best;
 }
@@ -214,7 +217,10 @@ uint32_t TPixelGraphic::exhaustiveSearch(uint32_t color) const {
     int bestDistance = INT_MAX;
     for (size_t i = 0; i < FPalette.size(); ++i) {
         const int d = distance(color, FPalette[i]);
-        if (d < bestDistance) best = static_cast<uint32_t>(i), bestDistance = d;
+        if (d < bestDistance) {
+            best = static_cast<uint32_t>(i);
+            bestDistance = d;
+        }
     }
     return best;
 }

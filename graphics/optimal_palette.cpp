@@ -53,7 +53,10 @@ void shrink(TBox& box, const THistogram& h) {
     forEachCell(box, [&](int r, int g, int b) {
         if (!h.At(r, g, b)) return;
         const int v[3] = {r, g, b};
-        for (int a = 0; a < 3; ++a) lo[a] = std::min(lo[a], v[a]), hi[a] = std::max(hi[a], v[a]);
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], v[a]);
+            hi[a] = std::max(hi[a], v[a]);
+        }
     });
     box.Lo = lo;
     box.Hi = hi;
