@@ -371,39 +371,54 @@ TEST(Dither, SinglePixelImage) {
 }
 
 // The conversions walk whole rows; storing pixel by pixel in serpentine order must give the
-// same result, for every kind of nearest-colour rule, with and without diffusion.
+// same result, for every kind of nearest-colour rule, with and without diffusion. Below a
+// black first row the narrow source puts many colours into each cache cell between black and
+// white, where the first query of a cell, made in an odd row, decides its answer.
 TEST(Dither, RowsGiveThePixelsOfThePerPixelRule) {
-    TImage source = randomImage(37, 23, 11);
+    TImage wide = randomImage(37, 23, 11);
+    TImage narrow = randomImage(37, 23, 12);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const uint32_t c = narrow->GetPixel(x, y);
+            const uint32_t mixed =
+                PGColor(120 + PGRed(c) % 16, 124 + PGGreen(c) % 8, 120 + PGBlue(c) % 16);
+            narrow->SetPixel(x, y, y == 0 ? 0 : mixed);
+        }
     auto optimal = [&](bool cache) {
         TImage image = makeImage(37, 23, pf8Bit);
-        CreateOptimalPalette(*image, *source, 40, false);
+        CreateOptimalPalette(*image, *wide, 40, false);
         image->SetUseColorCache(cache);
         return image;
     };
     struct Case {
         const char* Name;
+        const TPixelGraphic& Source;
         std::function<TImage()> Make;
     };
     const Case cases[] = {
-        {"optimal, cached", [&] { return optimal(true); }},
-        {"optimal, full search", [&] { return optimal(false); }},
-        {"special252", [] { return makeImage(37, 23, pf8Bit, pSpecial252); }},
-        {"gray256", [] { return makeImage(37, 23, pf8Bit, pGray256); }},
-        {"sys16", [] { return makeImage(37, 23, pf4Bit, pSys16); }},
-        {"black-white", [] { return makeImage(37, 23, pf1Bit, pBlackWhite); }},
+        {"optimal, cached", *wide, [&] { return optimal(true); }},
+        {"optimal, full search", *wide, [&] { return optimal(false); }},
+        {"black and white, cached", *narrow,
+         [] {
+             return makeImage(37, 23, pf8Bit, {0, 0xFFFFFF});
+         }},
+        {"special252", *wide, [] { return makeImage(37, 23, pf8Bit, pSpecial252); }},
+        {"gray256", *wide, [] { return makeImage(37, 23, pf8Bit, pGray256); }},
+        {"sys16", *wide, [] { return makeImage(37, 23, pf4Bit, pSys16); }},
+        {"black-white", *wide, [] { return makeImage(37, 23, pf1Bit, pBlackWhite); }},
     };
     for (const Case& c : cases)
         for (bool dither : {true, false}) {
             TImage rows = c.Make(), pixels = c.Make();
             rows->SetDither(dither);
             pixels->SetDither(dither);
-            copyAll(*rows, *source);
+            copyAll(*rows, c.Source);
             {
                 TPGDitherScope scope(*pixels);
                 for (int y = 0; y < 23; ++y)
                     for (int i = 0; i < 37; ++i) {
                         const int x = y % 2 ? 36 - i : i;
-                        pixels->DitherPixel(x, y, source->GetPixelColor(x, y));
+                        pixels->DitherPixel(x, y, c.Source.GetPixelColor(x, y));
                     }
             }
             EXPECT_EQ(indices(*rows), indices(*pixels)) << c.Name << ", dither " << dither;
