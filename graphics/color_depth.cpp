@@ -32,7 +32,8 @@ struct TPGDitherState {
     int Y = INT_MIN;
     std::vector<int> Rows;
 
-    int* Row(int which) { return Rows.data() + which * 3 * (Width + 2); }
+    size_t RowSize() const { return 3 * (size_t(Width) + 2); }
+    int* Row(int which) { return Rows.data() + which * RowSize(); }
     // lim of the error cell rounded to whole units, halves away from zero.
     int Limited(int scaled) const {
         const int units = scaled >= 0 ? (scaled + 8) >> 4 : -((8 - scaled) >> 4);
@@ -261,7 +262,7 @@ void TPixelGraphic::prepareDither() {
     TPGDitherState& state = *FDitherState;
     buildLimiter(state.Lim, limit, soft);
     state.Width = FWidth;
-    state.Rows.assign(2 * 3 * (static_cast<size_t>(FWidth) + 2), 0);
+    state.Rows.assign(2 * state.RowSize(), 0);
 }
 
 void TPixelGraphic::startDitherRow(int y) {
@@ -270,14 +271,14 @@ void TPixelGraphic::startDitherRow(int y) {
     state.Y = y;
     state.Current = 1 - state.Current;
     int* next = state.Row(1 - state.Current);
-    std::fill(next, next + 3 * (state.Width + 2), 0);
+    std::fill(next, next + state.RowSize(), 0);
 }
 
 uint32_t TPixelGraphic::ditherStep(int x, int y, uint32_t color) {
     TPGDitherState& state = *FDitherState;
     const int dir = (y & 1) ? -1 : 1;
-    int* current = state.Row(state.Current) + 3 * (x + 1);
-    int* next = state.Row(1 - state.Current) + 3 * (x + 1);
+    int* current = state.Row(state.Current) + 3 * (int64_t(x) + 1);
+    int* next = state.Row(1 - state.Current) + 3 * (int64_t(x) + 1);
     int error[3] = {0, 0, 0};
     uint32_t index;
     if (FIsGrayScale) {
