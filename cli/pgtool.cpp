@@ -1,10 +1,12 @@
 // pgtool: the image library from the shell.
 //   pgtool info FILE [INDEX]
 //   pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]
-//                  [--resize WxH[:fast|medium|precise]]
-// The transforms run in the order given.
+//                  [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]
+//                  [--palette optimal|fixed]
+// The transforms run in the order given, the depth conversion after them.
 
 #include "format_registry.h"
+#include "optimal_palette.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,7 +21,13 @@ namespace {
 int usage() {
     std::cerr << "usage: pgtool info FILE [INDEX]\n"
                  "       pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]\n"
-                 "                      [--resize WxH[:fast|medium|precise]]\n";
+                 "                      [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]\n"
+                 "                      [--palette optimal|fixed]\n"
+                 "  --bits converts to that depth before saving (the writer may convert further);\n"
+                 "  --palette optimal (default) computes the palette from the image: 2 colours\n"
+                 "  for 1 bit, 16 for 4 bits, 252 for 8 bits (the last 16 the system colours);\n"
+                 "  fixed uses black and white for 1 bit, the 16 system colours for 4 bits and\n"
+                 "  the fixed 252-colour palette for 8 bits.\n";
     return 1;
 }
 
@@ -60,6 +68,8 @@ struct ConvertOptions {
     int Index = 0;
     bool Fast = false;
     std::vector<Transform> Transforms;
+    int Bits = 0; // 0: keep the depth
+    bool FixedPalette = false;
 };
 
 std::optional<Transform> rotation(const std::string& text) {
@@ -106,6 +116,7 @@ std::optional<Transform> resize(const std::string& text) {
 
 bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
     std::vector<std::string> files;
+    bool palette = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> std::optional<std::string> {
@@ -127,16 +138,42 @@ bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
                                        : resize(*v);
             if (!t) return false;
             o.Transforms.push_back(*t);
+        } else if (a == "--bits") {
+            auto v = value();
+            auto n = v ? parseInt(*v) : std::nullopt;
+            if (!n || (*n != 1 && *n != 4 && *n != 8 && *n != 24)) return false;
+            o.Bits = *n;
+        } else if (a == "--palette") {
+            auto v = value();
+            if (!v || (*v != "optimal" && *v != "fixed")) return false;
+            o.FixedPalette = *v == "fixed";
+            palette = true;
         } else if (a.rfind("--", 0) == 0) {
             return false;
         } else {
             files.push_back(a);
         }
     }
-    if (files.size() != 2) return false;
+    if (files.size() != 2 || (palette && o.Bits == 0)) return false;
     o.In = files[0];
     o.Out = files[1];
     return true;
+}
+
+// The image at the asked depth, converted with the library's defaults (dithering on).
+void convertDepth(TPixelGraphic& image, int bits, bool fixedPalette) {
+    static constexpr TPaletteIdent fixed[4] = {pBlackWhite, pSys16, pSpecial252, pTrueColor};
+    static constexpr int optimalColors[4] = {2, 16, 252, 0};
+    const uint8_t format = PixelFormatOfBitCount(bits);
+    TPixelGraphic target;
+    target.SetSizeAndFormat(image.Width(), image.Height(), format);
+    if (format == pf24Bit || fixedPalette)
+        target.SetPaletteIdent(fixed[format]);
+    else
+        CreateOptimalPalette(target, image, optimalColors[format], format == pf8Bit);
+    target.CopyRect(0, 0, image, 0, 0, image.Height(), image.Width());
+    target.ClassifyPalette();
+    image.Assign(&target);
 }
 
 int convert(const std::vector<std::string>& args) {
@@ -145,9 +182,10 @@ int convert(const std::vector<std::string>& args) {
     TPixelGraphic image;
     image.SetFastLoad(o.Fast);
     image.SetReadWarningAction(pgwaIgnore);
-    image.SetSaveColorResWarningAction(pgwaIgnore);
     image.LoadFromFile(o.In, o.Index);
     for (const Transform& t : o.Transforms) t(image);
+    if (o.Bits != 0) convertDepth(image, o.Bits, o.FixedPalette);
+    image.SetSaveColorResWarningAction(pgwaIgnore);
     image.SaveToFile(o.Out);
     return 0;
 }

@@ -103,6 +103,7 @@ void TPixelGraphic::SetSizeAndFormat(int W, int H, uint8_t F) {
         if (PaletteCount() > ColorCount()) SetPaletteCount(ColorCount());
         if (F == pf24Bit) FPaletteIdent = pTrueColor;
         else if (FPaletteIdent == pTrueColor) FPaletteIdent = pNone;
+        invalidateMemo();
         uint8_t* block =
             FImageSize <= PGMaxImageBytes
                 ? static_cast<uint8_t*>(std::calloc(static_cast<size_t>(FImageSize), 1))
@@ -285,6 +286,7 @@ void TPixelGraphic::SetPaletteEntry(int i, uint32_t color) {
 
 void TPixelGraphic::SetPaletteIdent(TPaletteIdent ident) {
     if (ident == FPaletteIdent) return;
+    invalidateMemo(); // the identity decides the nearest-colour rule
     if (ident == pNone || ident == pTrueColor) {
         SetPaletteCount(0);
     } else if (ident >= pBlackWhite && ident <= pSpecial252) {
@@ -302,6 +304,7 @@ void TPixelGraphic::ClassifyPalette() {
                                               pGray236,    pGray256,   pSys16,    pSpecial216,
                                               pSpecial125, pSpecial252};
     FIsGrayScale = FPixelFormat != pf24Bit && allGrey(FPalette);
+    invalidateMemo();
     for (TPaletteIdent ident : order) {
         if (FPalette == PredefinedPalette(ident)) {
             FPaletteIdent = ident;

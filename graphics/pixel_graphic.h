@@ -69,6 +69,7 @@ constexpr uint8_t PGBlue(uint32_t c) {
 const std::vector<uint32_t>& PredefinedPalette(TPaletteIdent ident);
 
 class TPixelGraphic;
+class TPGFilter;
 using TPGNotifyEvent = std::function<void(TPixelGraphic& Sender)>;
 using TPGProgressEvent = std::function<void(TPixelGraphic& Sender, int Step, int Max, bool& Abort)>;
 
@@ -200,9 +201,15 @@ public:
     std::vector<uint8_t> SaveToClipboardFormat(uint32_t& Format);
 
     // Colour-depth conversion (color_depth.cpp): copies a block of Source into this image,
-    // converting to this image's format.
-    void CopyRect(int DestX, int DestY, const TPixelGraphic& Source, int SourceY, int SourceX, int Height,
-                  int Width);
+    // converting to this image's format, with error diffusion when Dither is on.
+    void CopyRect(int DestX, int DestY, const TPixelGraphic& Source, int SourceY, int SourceX,
+                  int Height, int Width);
+    // Stores a colour with error diffusion while a TPGDitherScope is open (rows walked in
+    // serpentine order: even rows left to right); otherwise as SetPixelColor.
+    void DitherPixel(int x, int y, uint32_t color);
+    // Runs a filter over Source and stores the result here; Source may be this image only for
+    // a point filter.
+    void ApplyFilter(TPGFilter& Filter, const TPixelGraphic& Source);
 
 private:
     struct FreeDeleter {
@@ -212,7 +219,20 @@ private:
     void rebuildHeader();
     void updateHeaderEntry(int i);
     void invalidateMemo() { FMemoValid = false; }
-    uint32_t searchNearest(uint32_t color) const;
+    // The nearest-colour rule without the virtual call, for the loops over whole rows.
+    uint32_t nearestIndex(uint32_t color);
+    uint32_t indexByIdent(uint32_t color);
+    uint32_t searchNearest(uint32_t color);
+    uint32_t exhaustiveSearch(uint32_t color) const;
+    void fillColorCache();
+    int brightness(uint32_t color) const;
+    void prepareDither();
+    void startDitherRow(int y);
+    uint32_t ditherStep(int x, int y, uint32_t color);
+    // Stores the colours of pixels firstX.. of row y, walking it in serpentine order.
+    void storeRow(int y, int firstX, std::span<const uint32_t> colors);
+    void filterPixels(TPGFilter& Filter, const TPixelGraphic& Source);
+    friend class TPGDitherScope;
 
     uint32_t FBackGroundColor = 0;
     uint8_t FPixelFormat = pf24Bit;
@@ -263,6 +283,19 @@ public:
 private:
     TPixelGraphic& FImage;
     bool FAborted = false;
+};
+
+// The error-diffusion state of one conversion: prepared when the image has a palette format
+// and Dither is on, released when the scope ends (also by an error).
+class TPGDitherScope {
+public:
+    explicit TPGDitherScope(TPixelGraphic& image);
+    ~TPGDitherScope();
+    TPGDitherScope(const TPGDitherScope&) = delete;
+    TPGDitherScope& operator=(const TPGDitherScope&) = delete;
+
+private:
+    TPixelGraphic& FImage;
 };
 
 // One BeginUpdate/EndUpdate pair for a scope.
