@@ -2,10 +2,12 @@
 #include "format_registry.h"
 #include "gif_format.h"
 #include "ico_format.h"
+#include "tiff_format.h"
 
 // Formats in registration order; the registry sorts them by extension afterwards.
 void RegisterStandardFormats(TPGRegistry& registry) {
     RegisterBMPFormats(registry);
+    RegisterTIFFFormats(registry);
     RegisterICOFormat(registry);
     RegisterGIFFormat(registry);
 }
