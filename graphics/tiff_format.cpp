@@ -229,19 +229,19 @@ TIFFDirectory readDirectory(TStream& s, int index) {
 struct TCompressionName {
     uint32_t Number;
     const char* Short; // in GetInfo
-    const char* Long;  // in the error of a compression the reader cannot decode
+    const char* Long;  // in the error when the reader cannot decode it; the number where null
 };
 
-constexpr TCompressionName compressionNames[] = {{tcNone, "Uncompr.", ""},
+constexpr TCompressionName compressionNames[] = {{tcNone, "Uncompr.", nullptr},
                                                  {tcCCITT1D, "CCITT 1D", "CCITT 1D"},
                                                  {tcGroup3Fax, "Group 3 F.", "Group 3 Fax"},
                                                  {tcGroup4Fax, "Group 4 F.", "Group 4 Fax"},
-                                                 {tcLZW, "LZW", "LZW"},
+                                                 {tcLZW, "LZW", nullptr},
                                                  {tcOldJPEG, "JPEG", "JPEG"},
-                                                 {tcJPEG, "JPEG", "7"},
-                                                 {tcAdobeDeflate, "Deflate", ""},
-                                                 {tcDeflate, "Deflate", ""},
-                                                 {tcPackBits, "PackBits", ""}};
+                                                 {tcJPEG, "JPEG", nullptr},
+                                                 {tcAdobeDeflate, "Deflate", nullptr},
+                                                 {tcDeflate, "Deflate", nullptr},
+                                                 {tcPackBits, "PackBits", nullptr}};
 
 const TCompressionName* findCompression(uint32_t number) {
     for (const TCompressionName& c : compressionNames)
@@ -249,15 +249,18 @@ const TCompressionName* findCompression(uint32_t number) {
     return nullptr;
 }
 
+// The predictor belongs to the dictionary compressions; the others ignore the tag.
+bool predictorApplies(const TIFFDirectory& d) {
+    return d.Compression == tcLZW || d.Compression == tcAdobeDeflate || d.Compression == tcDeflate;
+}
+
 void checkCompression(const TIFFDirectory& d) {
     if (!TIFFCanDecode(d.Compression)) {
         const TCompressionName* name = findCompression(d.Compression);
         TIFFError(std::string("Unsupported compression ") +
-                  (name ? name->Long : std::to_string(d.Compression)));
+                  (name && name->Long ? name->Long : std::to_string(d.Compression)));
     }
-    const bool predicted =
-        d.Compression == tcLZW || d.Compression == tcAdobeDeflate || d.Compression == tcDeflate;
-    if (predicted && d.Predictor != 1 && (d.Predictor != 2 || d.Bits() != 8))
+    if (predictorApplies(d) && d.Predictor != 1 && (d.Predictor != 2 || d.Bits() != 8))
         TIFFError(PGLangStr(msgInvalid, "Predictor"));
 }
 
@@ -360,8 +363,7 @@ void decodeRows(TStream& s, const TIFFDirectory& d, uint32_t rowsPerStrip, TPixe
     TPGProgressScope progress(image);
     TTIFFStripSource source(s);
     const std::unique_ptr<TTIFFRowDecoder> decoder = MakeTIFFRowDecoder(d.Compression);
-    const bool predicted =
-        d.Predictor == 2 && d.Compression != tcNone && d.Compression != tcPackBits;
+    const bool predicted = predictorApplies(d) && d.Predictor == 2;
     const TRowForm form = rowFormOf(d);
     const size_t rowBytes = static_cast<size_t>(d.RowBytes());
     const bool inPlace = static_cast<int64_t>(rowBytes) <= image.BytesPerRow();

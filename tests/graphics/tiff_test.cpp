@@ -190,6 +190,10 @@ struct TFixture {
     bool Palette; // a palette from the file rather than black-white or grey
 };
 
+void PrintTo(const TFixture& f, std::ostream* out) {
+    *out << f.File;
+}
+
 class TiffFixture : public ::testing::TestWithParam<TFixture> {};
 
 TEST_P(TiffFixture, LoadsThePixelsTheToolsDecode) {
@@ -744,6 +748,10 @@ const TWriterCase writerCases[] = {
     {"colors256_of_200_entries", pf8Bit, pUnknown, 200, 3, {8}},
     {"true_color", pf24Bit, pTrueColor, 0, 2, {8, 8, 8}},
 };
+
+void PrintTo(const TWriterCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class TiffWriter : public ::testing::TestWithParam<TWriterCase> {
 protected:
