@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -124,7 +125,6 @@ uint32_t firstOr(const std::vector<uint32_t>& values, uint32_t fallback) {
 
 void readEntry(TStream& s, TIFFDirectory& d, const uint8_t* entry) {
     const uint16_t tag = get16(entry, d.BigEndian);
-    if (!isReadTag(tag)) return;
     const uint16_t type = get16(entry + 2, d.BigEndian);
     if (type != ftByte && type != ftShort && type != ftLong)
         TIFFError("Unsupported field Type: " + std::to_string(type));
@@ -221,7 +221,13 @@ TIFFDirectory readDirectory(TStream& s, int index) {
     if (at + 2 + bytes > d.DataSize) unexpectedEnd();
     std::vector<uint8_t> entries(static_cast<size_t>(bytes));
     if (!s.TryReadBuffer(entries.data(), bytes)) unexpectedEnd();
-    for (size_t i = 0; i < entries.size(); i += 12) readEntry(s, d, &entries[i]);
+    // The last entry of a tag counts; only that one is read, so repeated entries cost nothing.
+    std::map<uint16_t, const uint8_t*> counted;
+    for (size_t i = 0; i < entries.size(); i += 12) {
+        const uint16_t tag = get16(&entries[i], d.BigEndian);
+        if (isReadTag(tag)) counted[tag] = &entries[i];
+    }
+    for (const auto& [tag, entry] : counted) readEntry(s, d, entry);
     checkDirectory(d);
     return d;
 }

@@ -404,6 +404,9 @@ TEST(TiffReader, AcceptsValidFilesTheDirectoryRulesOnceRefused) {
          Gray8(2, 2, pixels).Set(256, tByte, {2}).Set(257, tLong, {2}),
          {Gray(3), Gray(4)}},
         {"the last of two entries counts", Gray8(2, 2, pixels).Append(256, tShort, {1}), {Gray(2)}},
+        {"only the last of two entries is read",
+         Gray8(2, 2, pixels).Remove(256).Append(256, tRational, {1, 1}).Append(256, tShort, {2}),
+         {Gray(3), Gray(4)}},
         {"a tag the reader ignores has any type",
          Gray8(2, 2, pixels).Set(282, tRational, {72, 1}).Set(305, 2, {0x41}),
          {Gray(3), Gray(4)}},
@@ -885,6 +888,30 @@ TEST(TiffWriterStrips, ReportsEveryRowAndWritesZerosAfterAnAbort) {
     ASSERT_EQ(back.Height(), 7);
     EXPECT_EQ(RowColors(back, 2), RowColors(*image, 2));
     EXPECT_EQ(RowColors(back, 3), std::vector<uint32_t>(13, 0));
+}
+
+TEST(TiffWriterStrips, TwoColorImagesAreStoredWithSixteenColors) {
+    TPixelGraphic image;
+    image.SetSizeAndFormat(5, 2, pf1Bit);
+    image.SetPaletteCount(2);
+    image.SetPaletteEntry(0, PGColor(200, 0, 0));
+    image.SetPaletteEntry(1, PGColor(0, 0, 200));
+    image.SetPixel(1, 1, 1);
+    image.SetSaveColorResWarningAction(pgwaRaise);
+    TMemoryStream refused;
+    try {
+        image.SaveToStreamAs(refused, "tif");
+        ADD_FAILURE() << "saved";
+    } catch (const EPGCannotWriteColorRes& e) {
+        EXPECT_STREQ(e.what(), "The graphic cannot be saved with to a Tagged Image File Format "
+                               "file with the current color resolution (2 colors)");
+    }
+    image.SetSaveColorResWarningAction(pgwaIgnore);
+    TMemoryStream stream;
+    image.SaveToStreamAs(stream, "tif");
+    auto d = DirectoryMap(stream.Data());
+    EXPECT_EQ(d[258].Values, std::vector<uint32_t>{4});
+    EXPECT_EQ(d[262].Values, std::vector<uint32_t>{3});
 }
 
 TEST(TiffWriterStrips, RefusesAnEmptyImage) {
