@@ -765,7 +765,7 @@ protected:
     }
 };
 
-TEST_P(TiffWriter, RoundTripsWithTheSpecifiedDirectory) {
+TEST_P(TiffWriter, RoundTripsWithTheExpectedDirectory) {
     const TWriterCase& c = GetParam();
     auto image = Pattern(c.Format, c.Ident, c.PaletteCount);
     ASSERT_EQ(image->PaletteIdent(), c.Ident);
