@@ -5,6 +5,7 @@
 #include "pcx_format.h"
 #include "pxm_format.h"
 #include "tga_format.h"
+#include "tiff_format.h"
 
 // Formats in registration order; the registry sorts them by extension afterwards.
 void RegisterStandardFormats(TPGRegistry& registry) {
@@ -12,6 +13,7 @@ void RegisterStandardFormats(TPGRegistry& registry) {
     RegisterPCXFormats(registry);
     RegisterPxMFormats(registry);
     RegisterTGAFormats(registry);
+    RegisterTIFFFormats(registry);
     RegisterICOFormat(registry);
     RegisterGIFFormat(registry);
 }
