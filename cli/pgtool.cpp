@@ -1,10 +1,11 @@
 // pgtool: the image library from the shell.
 //   pgtool info FILE [INDEX]
 //   pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]
-//                  [--resize WxH[:fast|medium|precise]]
-// The transforms run in the order given.
+//                  [--resize WxH[:fast|medium|precise]] [--quality N] [--progressive]
+// The transforms run in the order given; --quality and --progressive set the JPEG writer.
 
 #include "format_registry.h"
+#include "jpeg_format.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,7 +20,8 @@ namespace {
 int usage() {
     std::cerr << "usage: pgtool info FILE [INDEX]\n"
                  "       pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]\n"
-                 "                      [--resize WxH[:fast|medium|precise]]\n";
+                 "                      [--resize WxH[:fast|medium|precise]] [--quality N]\n"
+                 "                      [--progressive]\n";
     return 1;
 }
 
@@ -60,6 +62,8 @@ struct ConvertOptions {
     int Index = 0;
     bool Fast = false;
     std::vector<Transform> Transforms;
+    int Quality = JPEGQuality(); // JPEG only, 1..100
+    bool Progressive = false;    // JPEG only
 };
 
 std::optional<Transform> rotation(const std::string& text) {
@@ -127,6 +131,13 @@ bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
                                        : resize(*v);
             if (!t) return false;
             o.Transforms.push_back(*t);
+        } else if (a == "--quality") {
+            auto v = value();
+            auto n = v ? parseInt(*v) : std::nullopt;
+            if (!n || *n < 1 || *n > 100) return false;
+            o.Quality = *n;
+        } else if (a == "--progressive") {
+            o.Progressive = true;
         } else if (a.rfind("--", 0) == 0) {
             return false;
         } else {
@@ -148,6 +159,8 @@ int convert(const std::vector<std::string>& args) {
     image.SetSaveColorResWarningAction(pgwaIgnore);
     image.LoadFromFile(o.In, o.Index);
     for (const Transform& t : o.Transforms) t(image);
+    SetJPEGQuality(o.Quality);
+    SetJPEGProgressive(o.Progressive);
     image.SaveToFile(o.Out);
     return 0;
 }

@@ -241,10 +241,10 @@ bool setBackground(PngReader& r, const PngHeader& h, TPixelGraphic& image, uint3
         fromFile = png_get_bKGD(png, info, &stored) != 0;
         if (fromFile) {
             fileColour = eightBitColour(*stored, h);
-            png_set_background(png, stored, PNG_BACKGROUND_GAMMA_FILE, 0, 1.0);
+            png_set_background(png, stored, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
         } else {
             const png_color_16 own = fileBackground(image.BackGroundColor(), h);
-            png_set_background(png, &own, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
+            png_set_background(png, &own, PNG_BACKGROUND_GAMMA_SCREEN, 1, 1.0);
         }
     });
     return fromFile;
