@@ -103,50 +103,56 @@ void libraryCall(png_structp png, const PngContext& ctx, F&& step) {
     pngError(ctx.Message);
 }
 
-// A read or write structure with its info structure, destroyed with the object.
+// The library's structures; destroying what exists is safe at any stage of their creation.
+template <bool Reading>
+struct PngStructs {
+    png_structp Png = nullptr;
+    png_infop Info = nullptr;
+    PngStructs() = default;
+    PngStructs(const PngStructs&) = delete;
+    PngStructs& operator=(const PngStructs&) = delete;
+    ~PngStructs() {
+        if constexpr (Reading)
+            png_destroy_read_struct(&Png, &Info, nullptr);
+        else
+            png_destroy_write_struct(&Png, &Info);
+    }
+};
+
+// A read or write structure with its info structure on the stream, destroyed with the object.
 template <bool Reading>
 class PngSession {
 public:
     PngSession(TStream& stream, const TPixelGraphic* warnings) : FContext(stream, warnings) {
-        const char* what = Reading ? "png_create_read_struct" : "png_create_write_struct";
-        FPng = Reading
-                   ? png_create_read_struct(PNG_LIBPNG_VER_STRING, &FContext, errorFn, warningFn)
-                   : png_create_write_struct(PNG_LIBPNG_VER_STRING, &FContext, errorFn, warningFn);
-        if (!FPng) pngError(PGLangStr(msgFailed, what));
-        FInfo = png_create_info_struct(FPng);
-        if (!FInfo) {
-            destroy();
-            pngError(PGLangStr(msgFailed, "png_create_info_struct"));
-        }
+        if constexpr (Reading)
+            FStructs.Png =
+                png_create_read_struct(PNG_LIBPNG_VER_STRING, &FContext, errorFn, warningFn);
+        else
+            FStructs.Png =
+                png_create_write_struct(PNG_LIBPNG_VER_STRING, &FContext, errorFn, warningFn);
+        if (!FStructs.Png)
+            pngError(PGLangStr(msgFailed,
+                               Reading ? "png_create_read_struct" : "png_create_write_struct"));
+        FStructs.Info = png_create_info_struct(FStructs.Png);
+        if (!FStructs.Info) pngError(PGLangStr(msgFailed, "png_create_info_struct"));
         Call([&] {
             if constexpr (Reading)
-                png_set_read_fn(FPng, &FContext, readFn);
+                png_set_read_fn(FStructs.Png, &FContext, readFn);
             else
-                png_set_write_fn(FPng, &FContext, writeFn, flushFn);
+                png_set_write_fn(FStructs.Png, &FContext, writeFn, flushFn);
         });
     }
-    ~PngSession() { destroy(); }
-    PngSession(const PngSession&) = delete;
-    PngSession& operator=(const PngSession&) = delete;
 
-    png_structp Png() const { return FPng; }
-    png_infop Info() const { return FInfo; }
+    png_structp Png() const { return FStructs.Png; }
+    png_infop Info() const { return FStructs.Info; }
     template <class F>
     void Call(F&& step) {
-        libraryCall(FPng, FContext, step);
+        libraryCall(FStructs.Png, FContext, step);
     }
 
 private:
-    void destroy() {
-        if constexpr (Reading)
-            png_destroy_read_struct(&FPng, &FInfo, nullptr);
-        else
-            png_destroy_write_struct(&FPng, &FInfo);
-    }
-
     PngContext FContext;
-    png_structp FPng = nullptr;
-    png_infop FInfo = nullptr;
+    PngStructs<Reading> FStructs;
 };
 
 using PngReader = PngSession<true>;
@@ -322,8 +328,8 @@ void readPng(TStream& stream, TPixelGraphic& image) {
     });
     if (gamma > 0) image.SetGamma(1 / static_cast<long double>(gamma));
     const uint8_t format = targetFormat(h);
-    image.SetSizeAndFormat(static_cast<int>(std::min<png_uint_32>(h.Width, INT32_MAX)),
-                           static_cast<int>(std::min<png_uint_32>(h.Height, INT32_MAX)), format);
+    // The library keeps both sides within a million pixels.
+    image.SetSizeAndFormat(static_cast<int>(h.Width), static_cast<int>(h.Height), format);
     const int passes = setTransformations(r, h, image);
     if (h.Palette())
         takePalette(r, image);
@@ -406,8 +412,8 @@ void TPNGFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Inf
     PngReader r(Stream, nullptr);
     const PngHeader h = readHeader(r);
     Info.ImageCount = 1;
-    Info.Width = static_cast<int>(std::min<png_uint_32>(h.Width, INT32_MAX));
-    Info.Height = static_cast<int>(std::min<png_uint_32>(h.Height, INT32_MAX));
+    Info.Width = static_cast<int>(h.Width);
+    Info.Height = static_cast<int>(h.Height);
     Info.BitCount = h.Depth * h.Channels;
     Info.Colors = colorsOfBits(Info.BitCount);
     Info.SubFormat = h.Palette() ? "palette" : h.Colour() ? "RGB" : "GrayScale";
