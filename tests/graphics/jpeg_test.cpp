@@ -1,6 +1,9 @@
 #include "jpeg_format.h"
 #include "test_support.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,6 +18,13 @@ TRefImage Reference(const std::string& name) {
 
 std::vector<uint8_t> FixtureBytes(const std::string& name) {
     return ReadFileBytes(Jpeg(name));
+}
+
+// A test name from a fixture name: letters and digits kept, everything else '_'.
+std::string NameOf(std::string file) {
+    for (char& c : file)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return file;
 }
 
 void LoadBytes(TPixelGraphic& image, std::vector<uint8_t> bytes) {
@@ -99,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FixtureCase{"sample-4x1.jpg", "sample-4x1.ppm", false},
                       FixtureCase{"rgb.jpg", "rgb.ppm", false},
                       // The warning is ignored; the missing rows are filled as djpeg fills them.
-                      FixtureCase{"truncated.jpg", "truncated.ppm", false}));
+                      FixtureCase{"truncated.jpg", "truncated.ppm", false}),
+    [](const auto& info) { return NameOf(info.param.Expected); });
 
 // ImageMagick's -auto-orient of the same file made the references.
 class JpegOrientation : public ::testing::TestWithParam<int> {};
@@ -378,7 +389,8 @@ INSTANTIATE_TEST_SUITE_P(Files, JpegInfo,
                                                     "JFIF, YCbCr, Progressive"},
                                            InfoCase{"grey.jpg", 8, "256", "JFIF, GrayScale"},
                                            InfoCase{"rgb.jpg", 24, "16.7M", "Adope, RGB"},
-                                           InfoCase{"cmyk.jpg", 32, "4294.9M", "Adope, YCbCrK"}));
+                                           InfoCase{"cmyk.jpg", 32, "4294.9M", "Adope, YCbCrK"}),
+                         [](const auto& info) { return NameOf(info.param.File); });
 
 TEST(JpegInfo, WarningsRaise) {
     std::vector<uint8_t> bytes = FixtureBytes("baseline.jpg");

@@ -1,6 +1,9 @@
 #include "png_format.h"
 #include "test_support.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <gtest/gtest.h>
 
 #include <zlib.h>
@@ -13,6 +16,13 @@ std::filesystem::path Png(const std::string& name) {
 
 // The background the references were composited onto when a file names none.
 constexpr uint32_t referenceBackground = PGColor(0x33, 0x66, 0xCC);
+
+// A test name from a fixture name: letters and digits kept, everything else '_'.
+std::string NameOf(std::string file) {
+    for (char& c : file)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return file;
+}
 
 std::string Message(const std::function<void()>& f) {
     try {
@@ -80,12 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         FixtureCase{"grey-16-trns-bkgd", pf8Bit, pGray256},
         FixtureCase{"rgba-8-bkgd", pf24Bit, pNone}, FixtureCase{"palette-4-bkgd", pf4Bit, pNone},
         FixtureCase{"chunks", pf4Bit, pNone}),
-    [](const auto& info) {
-        std::string name = info.param.Name;
-        for (char& ch : name)
-            if (ch == '-') ch = '_';
-        return name;
-    });
+    [](const auto& info) { return NameOf(info.param.Name); });
 
 TEST(PngReader, TransparentPartsTakeTheImagesBackgroundWithoutBkgd) {
     TPixelGraphic image;
@@ -190,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
                       InfoCase{"gamma-1.png", 24, "16.7M", "RGB", "(gama)"},
                       InfoCase{"offs.png", 8, "256", "GrayScale", ""},
                       InfoCase{"chunks.png", 4, "16", "palette",
-                               "(gama, sbit, chrm, plte, trns, bkgd, hist, phys, offs, time)"}));
+                               "(gama, sbit, chrm, plte, trns, bkgd, hist, phys, offs, time)"}),
+    [](const auto& info) { return NameOf(info.param.File); });
 
 void PutBE32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
