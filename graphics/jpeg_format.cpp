@@ -42,14 +42,9 @@ struct JpgContext {
     JOCTET Buffer[bufferSize] = {};
 };
 
-JpgContext& contextOf(j_common_ptr c) {
-    return *static_cast<JpgContext*>(c->client_data);
-}
-JpgContext& contextOf(j_decompress_ptr c) {
-    return *static_cast<JpgContext*>(c->client_data);
-}
-JpgContext& contextOf(j_compress_ptr c) {
-    return *static_cast<JpgContext*>(c->client_data);
+template <class Info>
+JpgContext& contextOf(Info* info) {
+    return *static_cast<JpgContext*>(info->client_data);
 }
 
 // Runs our code inside a callback; an exception is kept for later and answers false.
