@@ -2,10 +2,12 @@
 //   pgtool info FILE [INDEX]
 //   pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]
 //                  [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]
-//                  [--palette optimal|fixed]
-// The transforms run in the order given, the depth conversion after them.
+//                  [--palette optimal|fixed] [--quality N] [--progressive]
+// The transforms run in the order given, the depth conversion after them; --quality and
+// --progressive set the JPEG writer.
 
 #include "format_registry.h"
+#include "jpeg_format.h"
 #include "optimal_palette.h"
 
 #include <cstdio>
@@ -22,12 +24,13 @@ int usage() {
     std::cerr << "usage: pgtool info FILE [INDEX]\n"
                  "       pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]\n"
                  "                      [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]\n"
-                 "                      [--palette optimal|fixed]\n"
+                 "                      [--palette optimal|fixed] [--quality N] [--progressive]\n"
                  "  --bits converts to that depth before saving (the writer may convert further);\n"
                  "  --palette optimal (default) computes the palette from the image: 2 colours\n"
                  "  for 1 bit, 16 for 4 bits, 252 for 8 bits (the last 16 the system colours);\n"
                  "  fixed uses black and white for 1 bit, the 16 system colours for 4 bits and\n"
-                 "  the fixed 252-colour palette for 8 bits.\n";
+                 "  the fixed 252-colour palette for 8 bits.\n"
+                 "  --quality N (1..100) and --progressive apply to JPEG files.\n";
     return 1;
 }
 
@@ -70,6 +73,8 @@ struct ConvertOptions {
     std::vector<Transform> Transforms;
     int Bits = 0; // 0: keep the depth
     bool FixedPalette = false;
+    int Quality = JPEGQuality(); // JPEG only, 1..100
+    bool Progressive = false;    // JPEG only
 };
 
 std::optional<Transform> rotation(const std::string& text) {
@@ -148,6 +153,13 @@ bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
             if (!v || (*v != "optimal" && *v != "fixed")) return false;
             o.FixedPalette = *v == "fixed";
             palette = true;
+        } else if (a == "--quality") {
+            auto v = value();
+            auto n = v ? parseInt(*v) : std::nullopt;
+            if (!n || *n < 1 || *n > 100) return false;
+            o.Quality = *n;
+        } else if (a == "--progressive") {
+            o.Progressive = true;
         } else if (a.rfind("--", 0) == 0) {
             return false;
         } else {
@@ -186,6 +198,8 @@ int convert(const std::vector<std::string>& args) {
     for (const Transform& t : o.Transforms) t(image);
     if (o.Bits != 0) convertDepth(image, o.Bits, o.FixedPalette);
     image.SetSaveColorResWarningAction(pgwaIgnore);
+    SetJPEGQuality(o.Quality);
+    SetJPEGProgressive(o.Progressive);
     image.SaveToFile(o.Out);
     return 0;
 }
