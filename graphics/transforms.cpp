@@ -22,7 +22,8 @@ void readColors(const TPixelGraphic& image, int y, std::vector<uint32_t>& out) {
 }
 
 // Stores colors[i] at (firstX + i, y) where keep[i] is set: bytes for true colour, otherwise
-// the nearest index, walking odd rows from the right as the error diffusion expects.
+// through the error diffusion (or the nearest index without it), walking odd rows from the
+// right as the diffusion expects.
 void storeColors(TPixelGraphic& image, int y, int firstX, const std::vector<uint32_t>& colors,
                  const std::vector<char>& keep) {
     const int count = static_cast<int>(keep.size());
@@ -33,10 +34,10 @@ void storeColors(TPixelGraphic& image, int y, int firstX, const std::vector<uint
                 p[0] = PGBlue(colors[i]), p[1] = PGGreen(colors[i]), p[2] = PGRed(colors[i]);
     } else if (y % 2 == 0) {
         for (int i = 0; i < count; ++i)
-            if (keep[i]) image.SetPixelColor(firstX + i, y, colors[i]);
+            if (keep[i]) image.DitherPixel(firstX + i, y, colors[i]);
     } else {
         for (int i = count - 1; i >= 0; --i)
-            if (keep[i]) image.SetPixelColor(firstX + i, y, colors[i]);
+            if (keep[i]) image.DitherPixel(firstX + i, y, colors[i]);
     }
 }
 
@@ -246,6 +247,7 @@ void TPixelGraphic::StretchCopy(int DestX, int DestY, const TPixelGraphic& Sourc
     std::vector<char> keep(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) keep[i] = columns[i].Valid;
 
+    TPGDitherScope dither(*this);
     TPGProgressScope progress(*this);
     for (int y = firstY; y <= lastY; ++y) {
         const Taps v =
@@ -370,6 +372,7 @@ void TPixelGraphic::RotatedCopy(double DestCenterX, double DestCenterY, const TP
     std::vector<uint32_t> colors(lastX - firstX + 1);
     std::vector<char> keep(colors.size());
 
+    TPGDitherScope dither(*this);
     TPGProgressScope progress(*this);
     for (int y = firstY; y <= lastY; ++y) {
         // The source point moves by (cos, -sin) per column: no trigonometry per pixel.

@@ -195,3 +195,31 @@ TEST(Transforms, FreeAngleRotation) {
         }
     EXPECT_NEAR(coloured, 100, 12) << "the rotated square keeps its area";
 }
+
+TEST(Transforms, PaletteDestinationsAreDithered) {
+    TPixelGraphic source;
+    source.SetSizeAndFormat(8, 8, pf24Bit);
+    source.SetBackGroundColor(grey(128));
+    source.Clear();
+    for (bool dither : {true, false}) {
+        SCOPED_TRACE(dither);
+        TPixelGraphic stretched, rotated;
+        for (TPixelGraphic* dest : {&stretched, &rotated}) {
+            dest->SetSizeAndFormat(16, 16, pf1Bit);
+            dest->SetPaletteIdent(pBlackWhite);
+            dest->SetDither(dither);
+        }
+        stretched.CopyFrom(source);
+        rotated.Rotate(false, source, 30);
+        auto whites = [](const TPixelGraphic& image, int from, int to) {
+            int n = 0;
+            for (int y = from; y < to; ++y)
+                for (int x = from; x < to; ++x) n += image.GetPixel(x, y) == 1;
+            return n;
+        };
+        // Flat 50 % grey: about half white with diffusion, all white (brightness 384) without.
+        EXPECT_NEAR(whites(stretched, 0, 16), dither ? 128 : 256, dither ? 16 : 0);
+        EXPECT_NEAR(whites(rotated, 6, 10), dither ? 8 : 16, dither ? 4 : 0)
+            << "inside the turned square";
+    }
+}
