@@ -35,7 +35,10 @@ void PGWriteFileAtomically(const std::filesystem::path& target,
                            const std::function<void(TStream&)>& write) {
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (folder / hidden).string();
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) fail("Cannot create file", target);
     const std::filesystem::path temp = pattern;

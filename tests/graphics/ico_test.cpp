@@ -23,7 +23,8 @@ IconPicture bitmapPicture(int w, int h) {
     PutLE32(&p.Bytes[8], uint32_t(2 * h));
     PutLE16(&p.Bytes[12], 1);
     PutLE16(&p.Bytes[14], 1);
-    p.Bytes.insert(p.Bytes.end(), {0, 0, 0, 0, 0, 0, 255, 0});
+    p.Bytes.resize(48, 0); // colour table: black, then red
+    p.Bytes[46] = 255;
     const size_t row = size_t(BytesPerRowOf(1, w));
     p.Bytes.insert(p.Bytes.end(), row * h, 0xFF);
     const size_t maskStart = p.Bytes.size();
