@@ -63,7 +63,7 @@ bool TQtPrompter::PresentHint(const THint& hint) {
                     QMessageBox::NoButton, FParentWindow);
     box.setTextFormat(Qt::RichText);
     box.setText("<p><b>" + hint.Heading.toHtmlEscaped() + "</b></p>" +
-                Qt::convertFromPlainText(hint.Text));
+                Qt::convertFromPlainText(hint.Text, Qt::WhiteSpaceNormal));
     QPushButton* close = box.addButton(QStringLiteral("Close"), QMessageBox::AcceptRole);
     box.setDefaultButton(close);
     box.setEscapeButton(close);
