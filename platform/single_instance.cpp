@@ -151,7 +151,9 @@ void TSingleInstance::Receive(QLocalSocket* socket, QByteArray& buffer) {
     case TFrameState::Complete:
         break;
     }
+    // Written out now: the handler may block the event loop that would send it later.
     socket->write(&Acknowledge, 1);
+    socket->flush();
     socket->disconnectFromServer();
     QMetaObject::invokeMethod(
         FServer.get(),
