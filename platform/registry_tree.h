@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -23,10 +24,16 @@ enum class TRegValueType { String, DWord, Binary };
 
 class TRegValue {
 public:
-    TRegValue() : FData(QString()) {}
-    static TRegValue String(QString text) { return TRegValue(Data(std::move(text))); }
-    static TRegValue DWord(uint32_t number) { return TRegValue(Data(number)); }
-    static TRegValue Binary(QByteArray bytes) { return TRegValue(Data(std::move(bytes))); }
+    TRegValue() = default;
+    static TRegValue String(QString text) {
+        return TRegValue(std::in_place_type<QString>, std::move(text));
+    }
+    static TRegValue DWord(uint32_t number) {
+        return TRegValue(std::in_place_type<uint32_t>, number);
+    }
+    static TRegValue Binary(QByteArray bytes) {
+        return TRegValue(std::in_place_type<QByteArray>, std::move(bytes));
+    }
 
     TRegValueType Type() const { return static_cast<TRegValueType>(FData.index()); }
     // Each accessor raises ERegistryError when the value has another type.
@@ -37,9 +44,11 @@ public:
     bool operator==(const TRegValue&) const = default;
 
 private:
-    using Data = std::variant<QString, uint32_t, QByteArray>;
-    explicit TRegValue(Data data) : FData(std::move(data)) {}
-    Data FData;
+    // Built in place: moving a finished variant into the member trips GCC's uninitialised-use
+    // analysis in optimised builds.
+    template <class T, class Arg>
+    TRegValue(std::in_place_type_t<T> type, Arg&& arg) : FData(type, std::forward<Arg>(arg)) {}
+    std::variant<QString, uint32_t, QByteArray> FData;
 };
 
 struct TRegNamedValue {
