@@ -9,7 +9,6 @@
 #include <QtEndian>
 
 #include <fcntl.h>
-#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
