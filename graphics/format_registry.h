@@ -140,23 +140,33 @@ using TPGWarningBox =
 void SetPGWarningBox(TPGWarningBox box);
 bool PGShowWarningBox(const std::string& caption, const std::string& text, bool withCancel);
 
+// What a reader warning shows and raises.
+struct TPGWarningTexts {
+    std::string Caption;  // of the box
+    std::string Shown;    // in the box
+    std::string OnCancel; // raised when the box is cancelled
+    std::string OnRaise;  // raised with pgwaRaise
+};
+
 // A recoverable reader problem, reported as the image's ReadWarningAction says.
+template <class E>
+void PGReadWarning(const TPixelGraphic& image, const TPGWarningTexts& texts) {
+    switch (image.ReadWarningAction()) {
+    case pgwaIgnore: return;
+    case pgwaOKBox: PGShowWarningBox(texts.Caption, texts.Shown, false); return;
+    case pgwaOKCancelBox:
+        if (!PGShowWarningBox(texts.Caption, texts.Shown, true)) throw E(texts.OnCancel);
+        return;
+    case pgwaRaise: throw E(texts.OnRaise);
+    }
+}
+
+// The usual form: captioned with the format's short name, cancel means "aborted".
 template <class E>
 void PGReadWarning(const TPixelGraphic& image, const std::string& shortName,
                    const std::string& prefix, const std::string& text) {
-    const std::string caption = shortName + " " + PGLangStr(msgWarning);
-    switch (image.ReadWarningAction()) {
-    case pgwaIgnore:
-        return;
-    case pgwaOKBox:
-        PGShowWarningBox(caption, text, false);
-        return;
-    case pgwaOKCancelBox:
-        if (!PGShowWarningBox(caption, text, true)) throw E(prefix + PGLangStr(msgAborted));
-        return;
-    case pgwaRaise:
-        throw E(prefix + text);
-    }
+    PGReadWarning<E>(image, {shortName + " " + PGLangStr(msgWarning), text,
+                             prefix + PGLangStr(msgAborted), prefix + text});
 }
 
 std::string PGLowerExtension(std::string_view extension); // lower case, leading dot removed

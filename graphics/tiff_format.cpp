@@ -278,7 +278,9 @@ uint32_t stripRows(const TIFFDirectory& d, const TPixelGraphic& image) {
     if (expected == d.StripOffsets.size()) return rows;
     const std::string text = "NumStripOffsets<>(ImageLength+RowsPerStrip-1) div RowsPerStrip";
     if (d.StripOffsets.size() != 1) TIFFError(text);
-    PGReadWarning<EPGTIFFileFormatReader>(image, "TIFF", "TIFF: ", text);
+    // This warning has its own caption, and a cancelled box raises the warning itself.
+    const std::string message = "TIFF: " + text;
+    PGReadWarning<EPGTIFFileFormatReader>(image, {"TIFF-Warning", message, message, message});
     return d.Length;
 }
 

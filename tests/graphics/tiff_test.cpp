@@ -622,15 +622,15 @@ TEST(TiffReader, SingleStripWithTooFewRowsWarnsAsTheImageSays) {
     const Case cases[] = {{pgwaIgnore, true, "", 0},
                           {pgwaOKBox, true, "", 1},
                           {pgwaOKCancelBox, true, "", 1},
-                          {pgwaOKCancelBox, false, "TIFF: Operation aborted on user request", 1},
+                          {pgwaOKCancelBox, false, "TIFF: " + text, 1},
                           {pgwaRaise, true, "TIFF: " + text, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.Action));
         int boxes = 0;
         SetPGWarningBox([&](const std::string& caption, const std::string& shown, bool withCancel) {
             ++boxes;
-            EXPECT_EQ(caption, "TIFF Warning");
-            EXPECT_EQ(shown, text);
+            EXPECT_EQ(caption, "TIFF-Warning");
+            EXPECT_EQ(shown, "TIFF: " + text);
             EXPECT_EQ(withCancel, c.Action == pgwaOKCancelBox);
             return c.Answer;
         });
