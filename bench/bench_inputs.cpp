@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -61,4 +62,10 @@ void MakeBenchInputs(const std::filesystem::path& folder, bool tiny) {
     writePhoto(folder / "photo-L.bmp", tiny ? 96 : 6000, tiny ? 64 : 4000);
     writePhoto(folder / "photo-M.bmp", tiny ? 48 : 1024, tiny ? 32 : 768);
     writeEightBit(folder / "photo-M.bmp", folder / "photo-M8.bmp");
+    // The same picture through our own writers, for the decoders of each format.
+    TPixelGraphic photo;
+    photo.LoadFromFile(folder / "photo-L.bmp");
+    photo.SetSaveColorResWarningAction(pgwaIgnore);
+    for (const char* extension : {"jpg", "png", "tif", "tga"})
+        photo.SaveToFile(folder / (std::string("photo-L.") + extension));
 }

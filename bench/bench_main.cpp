@@ -1,15 +1,17 @@
 // In-process timings of the image library. Inputs come from `glimmet_bench --make-inputs DIR`
-// (scripts/bench makes them); GLIMMET_BENCH_DATA names the folder.
+// (scripts/bench makes them, and adds the files only peer tools can write); GLIMMET_BENCH_DATA
+// names the folder.
 
 #include "bench_inputs.h"
 #include "format_registry.h"
+#include "jpeg_format.h"
+#include "optimal_palette.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <iostream>
 #include <string>
 
 namespace {
@@ -19,36 +21,70 @@ std::filesystem::path dataDir() {
     return dir ? dir : "bench/data";
 }
 
-void decode(benchmark::State& state, const std::string& file) {
-    const auto path = dataDir() / file;
-    for (auto _ : state) {
+using Case = std::function<void(benchmark::State&)>;
+
+void add(const std::string& name, const std::string& input, Case body) {
+    if (std::filesystem::exists(dataDir() / input))
+        benchmark::RegisterBenchmark(name.c_str(), std::move(body))->UseRealTime();
+}
+
+void decodeAll(const std::filesystem::path& path) {
+    TPGImageInfo info;
+    GetImageInfo(path, 0, info);
+    for (int index = 0; index < std::max(info.ImageCount, 1); ++index) {
         TPixelGraphic image;
-        image.LoadFromFile(path);
+        image.LoadFromFile(path, index);
         benchmark::DoNotOptimize(image.Bits());
     }
 }
 
-void encode(benchmark::State& state, const std::string& file, const std::string& extension) {
-    TPixelGraphic image;
-    image.LoadFromFile(dataDir() / file);
-    image.SetSaveColorResWarningAction(pgwaIgnore);
-    for (auto _ : state) {
-        TMemoryStream stream;
-        image.SaveToStreamAs(stream, extension);
-        benchmark::DoNotOptimize(stream.Data().data());
+void registerCodecs() {
+    for (const char* file :
+         {"photo-L.bmp", "photo-M.bmp", "photo-M8.bmp", "photo-L.jpg", "photo-L.png", "photo-L.tif",
+          "photo-L.tga", "photo-L.ppm", "photo-L.pcx", "anim.gif"}) {
+        const auto path = dataDir() / file;
+        add(std::string("decode/") + file, file, [path](benchmark::State& s) {
+            for (auto _ : s) decodeAll(path);
+        });
+    }
+    for (int denom : {1, 2, 4, 8})
+        for (TJPGPerformance speed : {jpgBestQuality, jpgBestSpeed}) {
+            const std::string name = "decode-scaled/photo-L.jpg/1:" + std::to_string(denom) +
+                                     (speed == jpgBestSpeed ? "/fast" : "");
+            add(name, "photo-L.jpg", [denom, speed](benchmark::State& s) {
+                for (auto _ : s) {
+                    TFileStream stream(dataDir() / "photo-L.jpg", TFileStream::fmOpenRead);
+                    TPixelGraphic image;
+                    LoadJPEGScaled(stream, image, {denom, speed, true, false, false, false});
+                    benchmark::DoNotOptimize(image.Bits());
+                }
+            });
+        }
+    for (const char* extension : {"bmp", "jpg", "png", "tif", "tga", "ppm"}) {
+        add(std::string("encode/photo-L.") + extension, "photo-L.bmp",
+            [extension](benchmark::State& s) {
+                TPixelGraphic image;
+                image.LoadFromFile(dataDir() / "photo-L.bmp");
+                SetJPEGQuality(75);
+                for (auto _ : s) {
+                    TMemoryStream stream;
+                    image.SaveToStreamAs(stream, extension);
+                    benchmark::DoNotOptimize(stream.Data().data());
+                }
+            });
+    }
+    for (const char* file : {"photo-L.bmp", "photo-L.jpg"}) {
+        const auto path = dataDir() / file;
+        add(std::string("info/") + file, file, [path](benchmark::State& s) {
+            for (auto _ : s) {
+                TPGImageInfo i;
+                benchmark::DoNotOptimize(GetImageInfo(path, 0, i));
+            }
+        });
     }
 }
 
-void info(benchmark::State& state, const std::string& file) {
-    const auto path = dataDir() / file;
-    for (auto _ : state) {
-        TPGImageInfo i;
-        benchmark::DoNotOptimize(GetImageInfo(path, 0, i));
-    }
-}
-
-// One transform of the loaded input per iteration; the copy it works on is made outside the
-// timing.
+// One operation on the loaded input per iteration; the copy it works on is made untimed.
 void transform(benchmark::State& state, const std::string& file,
                const std::function<void(TPixelGraphic&, const TPixelGraphic&)>& op) {
     TPixelGraphic source, dest;
@@ -68,67 +104,52 @@ void resizeTo(TPixelGraphic& dest, const TPixelGraphic& source, int w, int h, TS
     dest.CopyFrom(source);
 }
 
-void registerTransforms() {
-    using Op = std::function<void(TPixelGraphic&, const TPixelGraphic&)>;
-    const std::pair<const char*, Op> ops[] = {
-        {"flipv", [](TPixelGraphic& d, const TPixelGraphic&) { d.FlipVertical(); }},
-        {"fliph", [](TPixelGraphic& d, const TPixelGraphic&) { d.FlipHorizontal(); }},
-        {"rotate90", [](TPixelGraphic& d, const TPixelGraphic& s) { d.Rotate(true, s, 90); }},
-        {"rotate17", [](TPixelGraphic& d, const TPixelGraphic& s) { d.Rotate(true, s, 17); }},
-        {"down4/precise",
-         [](TPixelGraphic& d, const TPixelGraphic& s) {
-             resizeTo(d, s, s.Width() / 4, s.Height() / 4, smPrecise);
-         }},
-        {"down4/fast",
-         [](TPixelGraphic& d, const TPixelGraphic& s) {
-             resizeTo(d, s, s.Width() / 4, s.Height() / 4, smFast);
-         }},
-        {"up2/precise",
-         [](TPixelGraphic& d, const TPixelGraphic& s) {
-             resizeTo(d, s, s.Width() * 2, s.Height() * 2, smPrecise);
-         }},
-        {"up2/fast",
-         [](TPixelGraphic& d, const TPixelGraphic& s) {
-             resizeTo(d, s, s.Width() * 2, s.Height() * 2, smFast);
-         }},
-    };
-    for (const auto& [name, op] : ops) {
-        const std::string input =
-            std::string(name).rfind("up2", 0) == 0 ? "photo-M.bmp" : "photo-L.bmp";
-        if (!std::filesystem::exists(dataDir() / input)) continue;
-        benchmark::RegisterBenchmark(
-            (std::string("transform/") + name).c_str(),
-            [input, op = op](benchmark::State& s) { transform(s, input, op); })
-            ->UseRealTime();
-    }
+void toPalette(TPixelGraphic& dest, const TPixelGraphic& source, TPaletteIdent ident, bool dither) {
+    dest.SetSizeAndFormat(source.Width(), source.Height(), pf8Bit);
+    if (ident == pUnknown)
+        CreateOptimalPalette(dest, source, 256, false);
+    else
+        dest.SetPaletteIdent(ident);
+    dest.SetDither(dither);
+    dest.CopyRect(0, 0, source, 0, 0, source.Height(), source.Width());
 }
 
-// Every case whose input exists: name, operation, input, output extension.
-void registerCases() {
-    struct Case {
-        const char* Name;
-        const char* Input;
-        const char* Output; // empty for decode and info
-        bool Info;
-    } cases[] = {
-        {"decode/bmp24/L", "photo-L.bmp", "", false},
-        {"decode/bmp24/M", "photo-M.bmp", "", false},
-        {"decode/bmp8/M", "photo-M8.bmp", "", false},
-        {"encode/bmp24/L", "photo-L.bmp", "bmp", false},
-        {"info/bmp24/L", "photo-L.bmp", "", true},
+void registerTransforms() {
+    using Op = std::function<void(TPixelGraphic&, const TPixelGraphic&)>;
+    auto quarter = [](TStretchMode m) {
+        return [m](TPixelGraphic& d, const TPixelGraphic& s) {
+            resizeTo(d, s, s.Width() / 4, s.Height() / 4, m);
+        };
     };
-    for (const Case& c : cases) {
-        if (!std::filesystem::exists(dataDir() / c.Input)) continue;
-        const std::string input = c.Input, output = c.Output;
-        if (c.Info)
-            benchmark::RegisterBenchmark(c.Name, [input](benchmark::State& s) { info(s, input); });
-        else if (output.empty())
-            benchmark::RegisterBenchmark(c.Name,
-                                         [input](benchmark::State& s) { decode(s, input); });
-        else
-            benchmark::RegisterBenchmark(
-                c.Name, [input, output](benchmark::State& s) { encode(s, input, output); });
-    }
+    auto twice = [](TStretchMode m) {
+        return [m](TPixelGraphic& d, const TPixelGraphic& s) {
+            resizeTo(d, s, s.Width() * 2, s.Height() * 2, m);
+        };
+    };
+    const std::tuple<const char*, const char*, Op> ops[] = {
+        {"flipv", "photo-L.bmp", [](TPixelGraphic& d, const TPixelGraphic&) { d.FlipVertical(); }},
+        {"fliph", "photo-L.bmp",
+         [](TPixelGraphic& d, const TPixelGraphic&) { d.FlipHorizontal(); }},
+        {"rotate90", "photo-L.bmp",
+         [](TPixelGraphic& d, const TPixelGraphic& s) { d.Rotate(true, s, 90); }},
+        {"rotate17", "photo-L.bmp",
+         [](TPixelGraphic& d, const TPixelGraphic& s) { d.Rotate(true, s, 17); }},
+        {"down4/precise", "photo-L.bmp", quarter(smPrecise)},
+        {"down4/fast", "photo-L.bmp", quarter(smFast)},
+        {"up2/precise", "photo-M.bmp", twice(smPrecise)},
+        {"up2/fast", "photo-M.bmp", twice(smFast)},
+        {"to8/optimal-dither", "photo-L.bmp",
+         [](TPixelGraphic& d, const TPixelGraphic& s) { toPalette(d, s, pUnknown, true); }},
+        {"to8/cube216-dither", "photo-L.bmp",
+         [](TPixelGraphic& d, const TPixelGraphic& s) { toPalette(d, s, pSpecial216, true); }},
+        {"to8/cube216-plain", "photo-L.bmp",
+         [](TPixelGraphic& d, const TPixelGraphic& s) { toPalette(d, s, pSpecial216, false); }},
+    };
+    for (const auto& [name, input, op] : ops)
+        add(std::string("transform/") + name, input,
+            [input = std::string(input), op = op](benchmark::State& s) {
+                transform(s, input, op);
+            });
 }
 
 } // namespace
@@ -138,7 +159,7 @@ int main(int argc, char** argv) {
         MakeBenchInputs(argv[2], argc >= 4 && std::strcmp(argv[3], "--tiny") == 0);
         return 0;
     }
-    registerCases();
+    registerCodecs();
     registerTransforms();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
