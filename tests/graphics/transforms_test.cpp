@@ -131,6 +131,21 @@ TEST(Transforms, StretchAbortKeepsTheRowsDone) {
         EXPECT_EQ(PGRed(dest.GetPixel(0, y)), y <= 2 ? 80 : 0) << "row " << y;
 }
 
+TEST(Transforms, RotationAbortKeepsTheRowsDone) {
+    TPixelGraphic source, dest;
+    source.SetSizeAndFormat(6, 6, pf24Bit);
+    source.SetBackGroundColor(grey(90));
+    source.Clear();
+    dest.SetSizeAndFormat(6, 6, pf24Bit);
+    int ends = 0;
+    dest.OnProgress = [](TPixelGraphic&, int step, int, bool& abort) { abort = step == 1; };
+    dest.OnProgressEnd = [&](TPixelGraphic&) { ++ends; };
+    dest.Rotate(false, source, 10);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(PGRed(dest.GetPixel(3, 1)), 90) << "a row before the abort";
+    EXPECT_EQ(dest.GetPixel(3, 4), 0u) << "a row after it";
+}
+
 TEST(Transforms, QuarterTurnsArePermutations) {
     for (auto [w, h] : {std::pair{4, 2}, {3, 5}}) {
         for (uint8_t format : {pf1Bit, pf4Bit, pf8Bit, pf24Bit}) {
