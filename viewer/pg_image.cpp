@@ -1,0 +1,853 @@
+#include "pg_image.h"
+
+#include <QApplication>
+#include <QBitmap>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWindow>
+
+TPicBox::TPicBox(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
+
+void TPicBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (HookPaint) HookPaint(painter);
+}
+
+void TPicBox::mousePressEvent(QMouseEvent* event) {
+    if (HookMouseDown) HookMouseDown(*event);
+}
+
+void TPicBox::mouseMoveEvent(QMouseEvent* event) {
+    if (HookMouseMove) HookMouseMove(*event);
+}
+
+void TPicBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (HookMouseUp) HookMouseUp(*event);
+}
+
+void TPicBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (HookDoubleClick) HookDoubleClick(*event);
+}
+
+QEvent::Type TPGDisplayCopyEvent::EventType() {
+    static const auto type = static_cast<Type>(registerEventType());
+    return type;
+}
+
+QEvent::Type TPGDisplayProgressEvent::EventType() {
+    static const auto type = static_cast<Type>(registerEventType());
+    return type;
+}
+
+namespace {
+
+// Restores the cursor on every way out of a load.
+class THourGlass {
+public:
+    explicit THourGlass(bool show) : FShown(show) {
+        if (FShown) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~THourGlass() {
+        if (FShown) QGuiApplication::restoreOverrideCursor();
+    }
+    THourGlass(const THourGlass&) = delete;
+    THourGlass& operator=(const THourGlass&) = delete;
+
+private:
+    bool FShown;
+};
+
+QRect toQRect(const TPGRect& r) {
+    return {r.Left, r.Top, r.Width(), r.Height()};
+}
+
+// A cross-hair of one-pixel lines in alternating black and white runs of three pixels, visible
+// on any picture.
+QCursor crossHair() {
+    QImage bits(32, 32, QImage::Format_Mono), mask(32, 32, QImage::Format_Mono);
+    bits.fill(0), mask.fill(0);
+    for (int i = 0; i < 31; ++i) {
+        if (i == 15) continue;
+        const uint black = (i / 3) % 2 == 0;
+        bits.setPixel(i, 15, black), mask.setPixel(i, 15, 1);
+        bits.setPixel(15, i, black), mask.setPixel(15, i, 1);
+    }
+    return QCursor(QBitmap::fromImage(bits), QBitmap::fromImage(mask), 15, 15);
+}
+
+} // namespace
+
+TPGImage::TPGImage(QWidget* parent)
+    : QAbstractScrollArea(parent), FPicBox(new TPicBox(viewport())) {
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(true);
+    FColor = palette().color(QPalette::Window);
+    FPicBoxFrameColor = FProgressClockLineColor = palette().color(QPalette::Dark);
+    FProgressClockBkColor = palette().color(QPalette::Button);
+    FPicBox->setGeometry(0, 0, 0, 0);
+    FPicBox->HookMouseDown = [this](QMouseEvent& e) {
+        picBoxMouseDown(e);
+        if (PicBoxOnMouseDown) PicBoxOnMouseDown(*FPicBox, e);
+    };
+    FPicBox->HookMouseMove = [this](QMouseEvent& e) {
+        picBoxMouseMove(e);
+        if (PicBoxOnMouseMove) PicBoxOnMouseMove(*FPicBox, e);
+    };
+    FPicBox->HookMouseUp = [this](QMouseEvent& e) {
+        if (PicBoxOnMouseUp) PicBoxOnMouseUp(*FPicBox, e);
+        picBoxMouseUp(e);
+    };
+    FPicBox->HookDoubleClick = [this](QMouseEvent&) {
+        if (PicBoxOnDblClick) PicBoxOnDblClick(*FPicBox);
+    };
+    FPicBox->HookPaint = [this](QPainter& painter) {
+        paintSelection(painter);
+        if (PicBoxOnPaint) PicBoxOnPaint(*FPicBox, painter);
+    };
+    resize(100, 100);
+}
+
+TPGImage::~TPGImage() {
+    stopWorker();
+}
+
+// ---- image life cycle ----
+
+void TPGImage::hookImage(TPixelGraphic& image, bool withChange) {
+    image.OnProgressStart = [this](TPixelGraphic& sender) {
+        if (OnPixelGraphicProgressStart) OnPixelGraphicProgressStart(sender);
+    };
+    image.OnProgress = [this](TPixelGraphic& sender, int step, int max, bool& abort) {
+        if (OnPixelGraphicProgress) OnPixelGraphicProgress(sender, step, max, abort);
+    };
+    image.OnProgressEnd = [this](TPixelGraphic& sender) {
+        if (OnPixelGraphicProgressEnd) OnPixelGraphicProgressEnd(sender);
+    };
+    if (withChange) image.OnChange = [this](TPixelGraphic&) { imageChanged(); };
+}
+
+void TPGImage::releaseImage() {
+    discardPendingCopy();
+    FImage.reset();
+    FImageView = {};
+    if (FKeepOldPaintPixelGraphic && FUseThread) {
+        FPaintOutdated = true;
+    } else {
+        FPaint.reset();
+        FPaintView = {};
+    }
+}
+
+void TPGImage::replaceImage(std::unique_ptr<TPixelGraphic> image) {
+    releaseImage();
+    if (image) hookImage(*image, true);
+    FImage = std::move(image);
+    imageChanged();
+}
+
+void TPGImage::LoadFromFile(const std::filesystem::path& FileName, int ImageIndex) {
+    FFileName.clear();
+    THourGlass hourGlass(FShowHourGlass);
+    releaseImage();
+    if (!FileName.filename().empty()) {
+        auto image = std::make_unique<TPixelGraphic>();
+        image->SetReadWarningAction(FReadWarningAction);
+        image->SetBackGroundColor(FBackGroundColor);
+        hookImage(*image, false);
+        try {
+            image->LoadFromFile(FileName, ImageIndex);
+        } catch (...) {
+            imageChanged();
+            throw;
+        }
+        hookImage(*image, true);
+        FImage = std::move(image);
+    }
+    FFileName = FileName;
+    imageChanged();
+}
+
+void TPGImage::SaveToFile(const std::filesystem::path& FileName) {
+    stopWorker();
+    if (!FImage) throw EPGEmpty(PGLangStr(msgIsEmpty, "PixelGraphic"));
+    FImage->SetSaveColorResWarningAction(FSaveColorResWarningAction);
+    FImage->SaveToFile(FileName);
+    FFileName = FileName;
+}
+
+TPixelGraphic* TPGImage::PixelGraphic() {
+    stopWorker();
+    return FImage.get();
+}
+
+void TPGImage::SetPixelGraphic(const TPixelGraphic* Image) {
+    std::unique_ptr<TPixelGraphic> copy;
+    if (Image) {
+        copy = std::make_unique<TPixelGraphic>();
+        copy->Assign(Image);
+    }
+    replaceImage(std::move(copy));
+}
+
+void TPGImage::AdoptPixelGraphic(std::unique_ptr<TPixelGraphic> Image) {
+    replaceImage(std::move(Image));
+}
+
+void TPGImage::stopWorker() {
+    if (FWorker) FWorker->Stop();
+    if (FAwaitingCopy && !(FWorker && FWorker->Delivered())) {
+        FAwaitingCopy = false;
+        FWorkerCancelled = true;
+    }
+}
+
+void TPGImage::discardPendingCopy() {
+    stopWorker();
+    ++FGeneration;
+    FAwaitingCopy = false;
+}
+
+void TPGImage::imageChanged() {
+    discardPendingCopy();
+    FImageWidth = FImage ? FImage->Width() : 0;
+    FImageHeight = FImage ? FImage->Height() : 0;
+    int w = 0, h = 0;
+    PGAutoSize(FImageWidth, FImageHeight, border(), FLimits, ScrollBarSize(), w, h);
+    if (OnNewAutoSize) OnNewAutoSize(*this, w, h);
+    FPaintOutdated = true;
+    if (!FAutoSize || (w == width() && h == height())) {
+        arrange(false);
+    } else {
+        resize(w, h);
+        FBox = {};
+        arrange(true);
+    }
+    const TPGRect old = SelectionPicBoxRect();
+    if (FSelection) invalidateFrame(old);
+    if (OnSelectionChange) OnSelectionChange(*this);
+    if (OnPixelGraphicChange) OnPixelGraphicChange(*this);
+}
+
+// ---- arrangement ----
+
+TPGScrollBarSize TPGImage::ScrollBarSize() const {
+    if (FScrollBarSize) return *FScrollBarSize;
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return {extent, extent};
+}
+
+void TPGImage::SetScrollBarSize(std::optional<TPGScrollBarSize> size) {
+    FScrollBarSize = size;
+    arrange(true);
+}
+
+void TPGImage::arrange(bool force) {
+    TPGArrangeInput in;
+    in.ImageWidth = FImageWidth, in.ImageHeight = FImageHeight;
+    in.ControlWidth = width(), in.ControlHeight = height(), in.Border = border();
+    in.Stretch = FStretch, in.ZoomFactor = FZoomFactor, in.Center = FCenter;
+    in.Bars = ScrollBarSize();
+    const TPGArrangement a = PGArrange(in);
+    FArrangedSize = size();
+    // Without a picture there is no scale to report.
+    if (FImageWidth > 0 && FImageHeight > 0 && a.Zoom != FActualZoomFactor) {
+        FActualZoomFactor = a.Zoom;
+        if (OnZoomFactorChange) OnZoomFactorChange(*this);
+    }
+    if (boxNeedsMove(a, force)) moveBox(a);
+    viewport()->update();
+}
+
+bool TPGImage::boxNeedsMove(const TPGArrangement& a, bool force) const {
+    if (FBox.Width() != a.Width || FBox.Height() != a.Height) return true;
+    if (!FRearrangeAlways && !force) return false;
+    const int h = horizontalScrollBar()->value(), v = verticalScrollBar()->value();
+    if (FBox.Left - h != a.X || FBox.Top - v != a.Y) return true;
+    if (!FCenter) return h != 0 || v != 0;
+    const QSize client = viewport()->size();
+    return (a.HorzBar && h != (a.Width - client.width()) / 2) ||
+           (a.VertBar && v != (a.Height - client.height()) / 2);
+}
+
+void TPGImage::moveBox(const TPGArrangement& a) {
+    FBox = {a.X, a.Y, a.X + a.Width, a.Y + a.Height};
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    updateScrollRanges();
+    if (FCenter) {
+        const QSize client = viewport()->size();
+        if (a.HorzBar) horizontalScrollBar()->setValue((a.Width - client.width()) / 2);
+        if (a.VertBar) verticalScrollBar()->setValue((a.Height - client.height()) / 2);
+    }
+    placeBox();
+}
+
+void TPGImage::updateScrollRanges() {
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, FBox.Right - client.width()));
+    verticalScrollBar()->setRange(0, std::max(0, FBox.Bottom - client.height()));
+    horizontalScrollBar()->setPageStep(client.width());
+    verticalScrollBar()->setPageStep(client.height());
+    placeBox();
+}
+
+void TPGImage::placeBox() {
+    FPicBox->setGeometry(toQRect(clientBox()));
+}
+
+TPGRect TPGImage::clientBox() const {
+    const int h = horizontalScrollBar()->value(), v = verticalScrollBar()->value();
+    return {FBox.Left - h, FBox.Top - v, FBox.Right - h, FBox.Bottom - v};
+}
+
+bool TPGImage::canScroll() const {
+    const QSize client = viewport()->size();
+    return (FBox.Width() > client.width() && horizontalScrollBar()->isVisible()) ||
+           (FBox.Height() > client.height() && verticalScrollBar()->isVisible());
+}
+
+void TPGImage::resizeEvent(QResizeEvent*) {
+    if (size() != FArrangedSize) {
+        FBox = {};
+        arrange(true);
+    } else {
+        updateScrollRanges();
+    }
+}
+
+void TPGImage::scrollContentsBy(int, int) {
+    placeBox();
+    viewport()->update();
+}
+
+void TPGImage::setLimit(int& field, int value) {
+    field = value;
+    if (FAutoSize) imageChanged();
+}
+
+void TPGImage::SetStretch(TStretch v) {
+    FStretch = v;
+    arrange(true);
+}
+
+void TPGImage::SetZoomFactor(long double v) {
+    if (v == FZoomFactor) return;
+    FZoomFactor = v;
+    arrange(true);
+}
+
+void TPGImage::SetCenter(bool v) {
+    FCenter = v;
+    arrange(true);
+}
+
+void TPGImage::SetAutoSize(bool v) {
+    FAutoSize = v;
+    imageChanged();
+}
+
+void TPGImage::SetAutoScroll(bool v) {
+    FAutoScroll = v;
+    const auto policy = v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    setHorizontalScrollBarPolicy(policy);
+    setVerticalScrollBarPolicy(policy);
+}
+
+// ---- display copy ----
+
+int TPGImage::ScreenDepth() const {
+    if (FScreenDepth > 0) return FScreenDepth;
+    const QScreen* s = screen();
+    return s ? s->depth() : 32;
+}
+
+void TPGImage::SetScreenDepth(int depth) {
+    FScreenDepth = depth;
+    FPaintOutdated = true;
+    viewport()->update();
+}
+
+void TPGImage::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    // A move to a screen of another depth outdates the display copy.
+    if (QWindow* w = window()->windowHandle())
+        connect(
+            w, &QWindow::screenChanged, this,
+            [this](QScreen*) {
+                FPaintOutdated = true;
+                viewport()->update();
+            },
+            Qt::UniqueConnection);
+}
+
+void TPGImage::SetUseThread(bool v) {
+    FUseThread = v;
+    stopWorker();
+    FPaintOutdated = true;
+    viewport()->update();
+}
+
+void TPGImage::SetPalette8BitSys24BitGraphic(TPalette8BitSys24BitGraphic v) {
+    if (v < pBlackWhite || v > pOptimized252Sys16)
+        throw EPixelGraphic(PGLangStr(msgInvalidValue, "Palette8BitSys24BitGraphic"));
+    rebuildWith(FSettings.Palette8BitSys24BitGraphic, v);
+}
+
+void TPGImage::SetPalette8BitSys8BitGraphic(TPalette8BitSys8BitGraphic v) {
+    if (v < pBlackWhite || v > pSource)
+        throw EPixelGraphic(PGLangStr(msgInvalidValue, "Palette8BitSys8BitGraphic"));
+    rebuildWith(FSettings.Palette8BitSys8BitGraphic, v);
+}
+
+const TPGQtView* TPGImage::preparePicture() {
+    if (!FImage || FImage->Empty()) return nullptr;
+    const int bw = FBox.Width(), bh = FBox.Height();
+    FPaintOutdated =
+        FPaintOutdated || PGOutdatedBySize(FSettings, bw, bh, FLastCopyWidth, FLastCopyHeight);
+    const bool needed =
+        PGDisplayCopyNeeded(FImage.get(), FSettings, ScreenDepth(), bw, bh, FPaintOutdated);
+    const bool keep = FKeepOldPaintPixelGraphic && FUseThread;
+    if (FPaint && (!needed || (FPaintOutdated && !keep))) {
+        discardPendingCopy();
+        FPaint.reset();
+        FPaintView = {};
+    }
+    if (!needed) {
+        if (!FImageView.Matches(*FImage)) FImageView = TPGQtView(*FImage);
+        return &FImageView;
+    }
+    if (FPaintOutdated || (!FPaint && FWorkerCancelled)) startWorker();
+    return FPaint ? &FPaintView : nullptr;
+}
+
+void TPGImage::startWorker() {
+    discardPendingCopy();
+    if (!(FKeepOldPaintPixelGraphic && FUseThread)) FPaint.reset(), FPaintView = {};
+    FStage = 1, FPercent = 0;
+    FWorker.reset();
+    TPGDisplayJob job;
+    try {
+        job = PGPrepareDisplayJob(*FImage, FSettings, ScreenDepth(), FBox.Width(), FBox.Height());
+    } catch (const std::exception&) {
+        return; // painting goes on with what there is
+    }
+    FLastCopyWidth = job.RequestedWidth, FLastCopyHeight = job.RequestedHeight;
+    FPaintOutdated = false;
+    FWorkerCancelled = false;
+    FAwaitingCopy = true;
+    if (!FUseThread) {
+        completeCopy(PGRunDisplayJob(job, [](int, int, int) { return false; }));
+        return;
+    }
+    const uint64_t generation = FGeneration;
+    FWorker = std::make_unique<TCreatePaintPGThread>(
+        std::move(job),
+        [this, generation](std::unique_ptr<TPixelGraphic> copy) {
+            QCoreApplication::postEvent(this, new TPGDisplayCopyEvent(std::move(copy), generation));
+        },
+        [this, generation](int stage, int percent) {
+            QCoreApplication::postEvent(this,
+                                        new TPGDisplayProgressEvent(stage, percent, generation));
+        });
+}
+
+void TPGImage::completeCopy(std::unique_ptr<TPixelGraphic> copy) {
+    FAwaitingCopy = false;
+    if (!copy) return;
+    FPaint.reset();
+    FPaintView = {};
+    if (FSettings.ReduceOnLoad) {
+        // From now on the picture is kept only in its reduced form.
+        FImage = std::move(copy);
+        FImageView = {};
+        hookImage(*FImage, true);
+    } else {
+        FPaint = std::move(copy);
+        FPaintView = TPGQtView(*FPaint);
+    }
+    viewport()->update();
+}
+
+bool TPGImage::event(QEvent* event) {
+    if (event->type() == TPGDisplayCopyEvent::EventType()) {
+        auto* e = static_cast<TPGDisplayCopyEvent*>(event);
+        if (e->Generation == FGeneration && FAwaitingCopy) completeCopy(std::move(e->Image));
+        return true;
+    }
+    if (event->type() == TPGDisplayProgressEvent::EventType()) {
+        auto* e = static_cast<TPGDisplayProgressEvent*>(event);
+        if (e->Generation == FGeneration) {
+            FStage = e->Stage, FPercent = e->Percent;
+            viewport()->update();
+        }
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+// ---- painting ----
+
+bool TPGImage::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::MouseMove && !FPressed) updateViewportCursor();
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void TPGImage::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    // OnPaint follows every paint, also one that failed.
+    struct TAfterPaint {
+        TPGImage& Control;
+        ~TAfterPaint() {
+            if (Control.OnPaint) Control.OnPaint(Control);
+        }
+    } after{*this};
+    paintViewport(painter, event->rect());
+}
+
+void TPGImage::paintViewport(QPainter& painter, const QRect& clip) {
+    const TPGQtView* picture = preparePicture();
+    if (OnPainting) OnPainting(*this);
+    const TPGRect box = clientBox();
+    if (FTiling == tNone || !picture) fillMargins(painter, box);
+    if (picture) {
+        drawTiles(painter, *picture, box, clip);
+    } else if (FImage && !FImage->Empty()) {
+        drawPlaceholder(painter, box);
+    }
+    if (FAwaitingCopy && picture) drawClocks(painter, box);
+}
+
+void TPGImage::fillMargins(QPainter& painter, const TPGRect& box) {
+    const int cw = viewport()->width(), ch = viewport()->height();
+    const QRect margins[4] = {{0, 0, cw, box.Top},
+                              {0, box.Bottom, cw, ch - box.Bottom},
+                              {0, 0, box.Left, ch},
+                              {box.Right, 0, cw - box.Right, ch}};
+    for (const QRect& r : margins)
+        if (r.width() > 0 && r.height() > 0) painter.fillRect(r, FColor);
+}
+
+void TPGImage::drawTiles(QPainter& painter, const TPGQtView& view, const TPGRect& box,
+                         const QRect& clip) {
+    const TPGTileRange range = PGTileRange(FTiling, box, viewport()->width(), viewport()->height());
+    struct TTile {
+        QRect Rect;
+        int Kind; // bit 0: mirrored horizontally, bit 1: vertically
+    };
+    std::vector<TTile> tiles;
+    int counts[4] = {0, 0, 0, 0};
+    for (int j = range.J0; j <= range.J1; ++j)
+        for (int i = range.I0; i <= range.I1; ++i) {
+            const TPGRect t = PGTileRect(box, i, j);
+            if (t.Right < clip.left() || t.Left > clip.right() + 1 || t.Bottom < clip.top() ||
+                t.Top > clip.bottom() + 1)
+                continue;
+            const int kind = int(PGTileMirrorX(FTiling, FFlipHorizontal, i)) |
+                             int(PGTileMirrorY(FTiling, FFlipVertical, j)) << 1;
+            tiles.push_back({toQRect(t), kind});
+            ++counts[kind];
+        }
+    // A mirrored copy pays off only when more than two tiles need it.
+    std::array<std::optional<TPGQtView>, 4> copies;
+    for (int kind = 1; kind < 4; ++kind)
+        if (counts[kind] > 2) copies[kind] = view.Mirrored(kind & 1, kind & 2);
+    for (const TTile& t : tiles) {
+        if (copies[t.Kind])
+            copies[t.Kind]->Draw(painter, t.Rect);
+        else
+            view.Draw(painter, t.Rect, t.Kind & 1, t.Kind & 2);
+    }
+}
+
+void TPGImage::drawPlaceholder(QPainter& painter, const TPGRect& box) {
+    if (box.Width() > 0 && box.Height() > 0) {
+        painter.setPen(FPicBoxFrameColor);
+        painter.setBrush(PicBoxColor());
+        painter.drawRect(box.Left, box.Top, box.Width() - 1, box.Height() - 1);
+    }
+    drawClocks(painter, box);
+}
+
+void TPGImage::drawClocks(QPainter& painter, const TPGRect& box) {
+    if (!FProgressClockVisible) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (const auto& [x, y] : PGClockPositions(box, FProgress5Clocks)) {
+        painter.setPen(FProgressClockLineColor);
+        painter.setBrush(FProgressClockBkColor);
+        painter.drawEllipse(x, y, 14, 14);
+        const TPGClockHands hands = PGClockHands(x, y, FStage, FPercent);
+        painter.drawLine(hands.CenterX, hands.CenterY, hands.HourX, hands.HourY);
+        painter.drawLine(hands.CenterX, hands.CenterY, hands.MinuteX, hands.MinuteY);
+    }
+    painter.restore();
+}
+
+// ---- selection ----
+
+TPGRect TPGImage::SelectionRect() const {
+    const int left = std::clamp(FSel.Left, 0, FImageWidth);
+    const int top = std::clamp(FSel.Top, 0, FImageHeight);
+    const int right = std::clamp(FSel.Left + FSel.Width, left, FImageWidth);
+    const int bottom = std::clamp(FSel.Top + FSel.Height, top, FImageHeight);
+    return {left, top, right, bottom};
+}
+
+TPGRect TPGImage::SelectionPicBoxRect() const {
+    const TPGRect r = SelectionRect();
+    return {ImageToPicBoxX(r.Left), ImageToPicBoxY(r.Top), ImageToPicBoxX(r.Right),
+            ImageToPicBoxY(r.Bottom)};
+}
+
+void TPGImage::SetSelection(bool value) {
+    if (value == FSelection) return;
+    FSelection = value;
+    if (FSelection) {
+        FAntsTimer = std::make_unique<QTimer>();
+        FAntsTimer->setInterval(50);
+        QObject::connect(FAntsTimer.get(), &QTimer::timeout, this, [this] {
+            FAntsPhase = (FAntsPhase + 1) % 8;
+            invalidateFrame(SelectionPicBoxRect());
+        });
+        FAntsTimer->start();
+    } else {
+        FAntsTimer.reset();
+    }
+    FPicBox->update();
+    if (OnSelectionChange) OnSelectionChange(*this);
+}
+
+void TPGImage::SetSelectionBounds(int Left, int Top, int Width, int Height) {
+    const TPGSelection next{Left, Top, Width, Height};
+    if (next == FSel) return;
+    if (FSelection) invalidateFrame(SelectionPicBoxRect());
+    FSel = next;
+    if (FSelection) invalidateFrame(SelectionPicBoxRect());
+    if (OnSelectionChange) OnSelectionChange(*this);
+}
+
+void TPGImage::invalidateFrame(const TPGRect& s) {
+    const int m = FActionMode == amMoveResizeCreateSelection ? 8 : 1;
+    const int l = s.Left - 1 - m, t = s.Top - 1 - m, r = s.Right + 1 + m, b = s.Bottom + 1 + m;
+    QRegion strips;
+    strips += QRect(l, t, r - l, 2 * m + 1);
+    strips += QRect(l, s.Bottom - m, r - l, b - (s.Bottom - m));
+    strips += QRect(l, t, 2 * m + 1, b - t);
+    strips += QRect(s.Right - m, t, r - (s.Right - m), b - t);
+    FPicBox->update(strips);
+}
+
+void TPGImage::SetSelectionColor1(const QColor& c) {
+    FSelectionColor1 = c;
+    FAntsBrushes = {};
+    FPicBox->update();
+}
+
+void TPGImage::SetSelectionColor2(const QColor& c) {
+    FSelectionColor2 = c;
+    FAntsBrushes = {};
+    FPicBox->update();
+}
+
+const QBrush& TPGImage::antsBrush(int k) {
+    if (!FAntsBrushes[k]) {
+        QImage pattern(8, 8, QImage::Format_RGB32);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                pattern.setPixel(
+                    x, y, (PGAntsSecondColor(k, x, y) ? FSelectionColor2 : FSelectionColor1).rgb());
+        FAntsBrushes[k] = QBrush(pattern);
+    }
+    return *FAntsBrushes[k];
+}
+
+void TPGImage::paintSelection(QPainter& painter) {
+    if (!FSelection) return;
+    const TPGRect s = SelectionPicBoxRect();
+    const QBrush& brush = antsBrush(PGAntsBrush(FAntsPhase, s.Left, s.Top));
+    auto frame = [&](const TPGRect& r) {
+        const QRect q = toQRect(r);
+        painter.fillRect(q.left(), q.top(), q.width(), 1, brush);
+        painter.fillRect(q.left(), q.bottom(), q.width(), 1, brush);
+        painter.fillRect(q.left(), q.top(), 1, q.height(), brush);
+        painter.fillRect(q.right(), q.top(), 1, q.height(), brush);
+    };
+    frame({s.Left - 1, s.Top - 1, s.Right + 1, s.Bottom + 1});
+    if (FActionMode == amMoveResizeCreateSelection)
+        for (const TPGRect& handle : PGHandleRects(s)) frame(handle);
+}
+
+void TPGImage::SetActionMode(TActionMode v) {
+    FActionMode = v;
+    viewport()->update();
+    FPicBox->update();
+}
+
+// ---- mouse and cursor ----
+
+TPGMouseContext TPGImage::mouseContext() const {
+    TPGMouseContext c;
+    c.Mode = FActionMode, c.Selection = FSelection, c.Bounds = FSel;
+    c.SelectionBox = SelectionPicBoxRect();
+    c.CanScroll = canScroll();
+    c.ImageWidth = FImageWidth, c.ImageHeight = FImageHeight;
+    c.BoxWidth = FBox.Width(), c.BoxHeight = FBox.Height();
+    return c;
+}
+
+void TPGImage::applySelectionResult(const TPGMouseResult& r) {
+    if (r.TurnSelectionOn) SetSelection(true);
+    if (r.SelectionChanged)
+        SetSelectionBounds(r.Bounds.Left, r.Bounds.Top, r.Bounds.Width, r.Bounds.Height);
+}
+
+void TPGImage::picBoxMouseDown(QMouseEvent& e) {
+    if (e.button() != Qt::LeftButton) return;
+    FPressed = true;
+    const QPoint p = e.position().toPoint();
+    applySelectionResult(FMouse.Press(mouseContext(), p.x(), p.y()));
+    if (FMouse.State() == dsNone) return;
+    if (FMouse.State() != dsScroll) {
+        FAutoScrollTimer = std::make_unique<QTimer>();
+        FAutoScrollTimer->setInterval(50);
+        QObject::connect(FAutoScrollTimer.get(), &QTimer::timeout, this,
+                         [this] { autoScrollTick(); });
+        FAutoScrollTimer->start();
+    }
+    updatePicBoxCursor(p.x(), p.y());
+}
+
+void TPGImage::picBoxMouseMove(QMouseEvent& e) {
+    const QPoint p = e.position().toPoint();
+    if (FMouse.State() != dsNone) {
+        const TPGMouseResult r = FMouse.Move(mouseContext(), p.x(), p.y());
+        if (FMouse.State() == dsScroll)
+            scrollBy(p.x(), p.y(), r.ScrollDX, r.ScrollDY);
+        else
+            applySelectionResult(r);
+    }
+    updatePicBoxCursor(p.x(), p.y());
+}
+
+void TPGImage::picBoxMouseUp(QMouseEvent& e) {
+    if (e.button() != Qt::LeftButton) return;
+    const QPoint p = e.position().toPoint();
+    const bool wasPressed = FPressed;
+    FPressed = false;
+    const bool made = FMouse.Release();
+    FAutoScrollTimer.reset();
+    if (made) {
+        SetSelection(true);
+        if (OnSelectionMade) OnSelectionMade(*this);
+    }
+    if (wasPressed && FPicBox->rect().contains(p) && PicBoxOnClick) PicBoxOnClick(*FPicBox);
+    updatePicBoxCursor(p.x(), p.y());
+}
+
+void TPGImage::scrollBy(int x, int y, int dx, int dy) {
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const int oldH = h->value(), oldV = v->value();
+    h->setValue(oldH + dx);
+    v->setValue(oldV + dy);
+    FMouse.Scrolled(x, y, h->value() - oldH, v->value() - oldV);
+}
+
+void TPGImage::autoScrollTick() {
+    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    if (p.x() < 0) h->setValue(std::max(0, h->value() - 5));
+    if (p.y() < 0) v->setValue(std::max(0, v->value() - 5));
+    if (p.x() >= viewport()->width() && h->value() < h->maximum()) h->setValue(h->value() + 5);
+    if (p.y() >= viewport()->height() && v->value() < v->maximum()) v->setValue(v->value() + 5);
+}
+
+QCursor TPGImage::cursorOf(TPGCursorKind kind) const {
+    switch (kind) {
+    case ckHand:
+        return Qt::OpenHandCursor;
+    case ckGrab:
+        return Qt::ClosedHandCursor;
+    case ckCross: {
+        static const QCursor cross = crossHair();
+        return cross;
+    }
+    case ckMove:
+        return Qt::SizeAllCursor;
+    case ckSizeNS:
+        return Qt::SizeVerCursor;
+    case ckSizeWE:
+        return Qt::SizeHorCursor;
+    case ckSizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case ckSizeNESW:
+        return Qt::SizeBDiagCursor;
+    case ckDefault:
+        break;
+    }
+    return FPicBoxCursor;
+}
+
+void TPGImage::updatePicBoxCursor(int x, int y) {
+    // A cursor the application has set (the hourglass) wins.
+    if (QGuiApplication::overrideCursor()) return;
+    QCursor cursor = cursorOf(PGCursorFor(mouseContext(), FMouse.State(), x, y));
+    if (PicBoxOnSetCursor) PicBoxOnSetCursor(*FPicBox, cursor);
+    FPicBox->setCursor(cursor);
+}
+
+void TPGImage::updateViewportCursor() {
+    if (QGuiApplication::overrideCursor()) return;
+    QCursor c = cursor();
+    if (OnSetCursor) OnSetCursor(*this, c);
+    viewport()->setCursor(c);
+}
+
+// ---- picture box properties ----
+
+void TPGImage::SetPicBoxColor(const QColor& c) {
+    FPicBoxColor = c;
+    FPicBoxParentColor = false;
+    viewport()->update();
+}
+
+void TPGImage::SetPicBoxParentColor(bool v) {
+    FPicBoxParentColor = v;
+    viewport()->update();
+}
+
+void TPGImage::SetPicBoxCursor(const QCursor& c) {
+    FPicBoxCursor = c;
+    FPicBox->setCursor(c);
+}
+
+void TPGImage::SetPicBoxHint(const QString& hint) {
+    FPicBoxHint = hint;
+    FPicBox->setToolTip(FPicBoxShowHint ? hint : QString());
+}
+
+void TPGImage::SetPicBoxShowHint(bool v) {
+    FPicBoxShowHint = v;
+    FPicBox->setToolTip(v ? FPicBoxHint : QString());
+}
+
+void TPGImage::SetPicBoxPopupMenu(QMenu* menu) {
+    FPicBoxPopupMenu = menu;
+    FPicBox->setContextMenuPolicy(menu ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+    QObject::disconnect(FPicBox, &QWidget::customContextMenuRequested, nullptr, nullptr);
+    if (menu)
+        QObject::connect(FPicBox, &QWidget::customContextMenuRequested, this, [this](QPoint p) {
+            if (FPicBoxPopupMenu) FPicBoxPopupMenu->popup(FPicBox->mapToGlobal(p));
+        });
+}
