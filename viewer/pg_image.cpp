@@ -268,13 +268,21 @@ void TPGImage::arrange(bool force) {
     viewport()->update();
 }
 
+// The client area once the scroll bars that centring counted are there; Qt shows them only
+// after the ranges are set.
+QSize TPGImage::centredClient(const TPGArrangement& a) const {
+    const TPGScrollBarSize bars = ScrollBarSize();
+    return {width() - 2 * border() - (a.VertBar ? bars.VScrollWidth : 0),
+            height() - 2 * border() - (a.HorzBar ? bars.HScrollHeight : 0)};
+}
+
 bool TPGImage::boxNeedsMove(const TPGArrangement& a, bool force) const {
     if (FBox.Width() != a.Width || FBox.Height() != a.Height) return true;
     if (!FRearrangeAlways && !force) return false;
     const int h = horizontalScrollBar()->value(), v = verticalScrollBar()->value();
     if (FBox.Left - h != a.X || FBox.Top - v != a.Y) return true;
     if (!FCenter) return h != 0 || v != 0;
-    const QSize client = viewport()->size();
+    const QSize client = centredClient(a);
     return (a.HorzBar && h != (a.Width - client.width()) / 2) ||
            (a.VertBar && v != (a.Height - client.height()) / 2);
 }
@@ -283,17 +291,16 @@ void TPGImage::moveBox(const TPGArrangement& a) {
     FBox = {a.X, a.Y, a.X + a.Width, a.Y + a.Height};
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
-    updateScrollRanges();
+    updateScrollRanges(centredClient(a));
     if (FCenter) {
-        const QSize client = viewport()->size();
+        const QSize client = centredClient(a);
         if (a.HorzBar) horizontalScrollBar()->setValue((a.Width - client.width()) / 2);
         if (a.VertBar) verticalScrollBar()->setValue((a.Height - client.height()) / 2);
     }
     placeBox();
 }
 
-void TPGImage::updateScrollRanges() {
-    const QSize client = viewport()->size();
+void TPGImage::updateScrollRanges(QSize client) {
     horizontalScrollBar()->setRange(0, std::max(0, FBox.Right - client.width()));
     verticalScrollBar()->setRange(0, std::max(0, FBox.Bottom - client.height()));
     horizontalScrollBar()->setPageStep(client.width());
@@ -321,7 +328,7 @@ void TPGImage::resizeEvent(QResizeEvent*) {
         FBox = {};
         arrange(true);
     } else {
-        updateScrollRanges();
+        updateScrollRanges(viewport()->size());
     }
 }
 
@@ -380,14 +387,13 @@ void TPGImage::SetScreenDepth(int depth) {
 void TPGImage::showEvent(QShowEvent* event) {
     QAbstractScrollArea::showEvent(event);
     // A move to a screen of another depth outdates the display copy.
-    if (QWindow* w = window()->windowHandle())
-        connect(
-            w, &QWindow::screenChanged, this,
-            [this](QScreen*) {
-                FPaintOutdated = true;
-                viewport()->update();
-            },
-            Qt::UniqueConnection);
+    QWindow* w = window()->windowHandle();
+    if (!w || w == FWatchedWindow) return;
+    FWatchedWindow = w;
+    connect(w, &QWindow::screenChanged, this, [this](QScreen*) {
+        FPaintOutdated = true;
+        viewport()->update();
+    });
 }
 
 void TPGImage::SetUseThread(bool v) {

@@ -13,8 +13,10 @@
 #include <QBrush>
 #include <QCursor>
 #include <QEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 
 #include <array>
 #include <filesystem>
@@ -22,7 +24,6 @@
 #include <memory>
 #include <optional>
 
-class QMenu;
 class TPGImage;
 
 // The displayed picture's box: paints nothing of its own but the selection frame; its mouse
@@ -255,7 +256,8 @@ private:
     void arrange(bool force);
     bool boxNeedsMove(const TPGArrangement& a, bool force) const;
     void moveBox(const TPGArrangement& a);
-    void updateScrollRanges();
+    QSize centredClient(const TPGArrangement& a) const;
+    void updateScrollRanges(QSize client);
     void placeBox();
     TPGRect clientBox() const;
     bool canScroll() const;
@@ -329,6 +331,7 @@ private:
     bool FKeepOldPaintPixelGraphic = false, FUseThread = true;
     int FScreenDepth = 0;
     std::optional<TPGScrollBarSize> FScrollBarSize;
+    QPointer<QWindow> FWatchedWindow;
 
     TActionMode FActionMode = amMoveImage;
     TTiling FTiling = tNone;

@@ -14,9 +14,8 @@
 
 namespace {
 
-constexpr uint32_t red = PGColor(255, 0, 0), green = PGColor(0, 255, 0),
-                   blue = PGColor(0, 0, 255), white = PGColor(255, 255, 255),
-                   black = PGColor(0, 0, 0);
+constexpr uint32_t red = PGColor(255, 0, 0), green = PGColor(0, 255, 0), blue = PGColor(0, 0, 255),
+                   white = PGColor(255, 255, 255), black = PGColor(0, 0, 0);
 
 // 2 x 2: red, green on top; blue, white below; palette formats get those four entries (the
 // 1-bit image only black and white).
@@ -132,8 +131,8 @@ TEST(Canvas, PaletteImagesTakeNearestIndicesOnlyWhereDrawn) {
         TPGCanvas canvas(*image);
         canvas.Painter().fillRect(QRect(1, 1, 1, 1), QColor(250, 5, 5));
         canvas.End();
-        EXPECT_EQ(image->GetPixel(1, 1), 0u);  // nearest to the drawn colour
-        EXPECT_EQ(image->GetPixel(0, 1), 4u);  // untouched: the duplicate index stays
+        EXPECT_EQ(image->GetPixel(1, 1), 0u); // nearest to the drawn colour
+        EXPECT_EQ(image->GetPixel(0, 1), 4u); // untouched: the duplicate index stays
         EXPECT_EQ(image->GetPixel(1, 0), 1u);
     }
 }
