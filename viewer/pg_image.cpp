@@ -474,6 +474,7 @@ void TPGImage::completeCopy(std::unique_ptr<TPixelGraphic> copy) {
     FPaintView = {};
     if (FSettings.ReduceOnLoad) {
         // From now on the picture is kept only in its reduced form.
+        stopWorker();
         FImage = std::move(copy);
         FImageView = {};
         hookImage(*FImage, true);

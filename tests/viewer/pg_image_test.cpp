@@ -39,8 +39,21 @@ struct Control {
         Settle();
         return Image.viewport()->grab().toImage();
     }
+    // A grab without processing posted events first: a worker started by it cannot have
+    // delivered yet.
+    QImage GrabNow() { return Image.viewport()->grab().toImage(); }
     uint32_t At(int x, int y) { return PGFromQRgb(Grab().pixel(x, y)); }
 };
+
+// Processes events until the condition holds; the limit only keeps a broken build from hanging.
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 2000 && !condition(); ++i) QTest::qWait(5);
+    return condition();
+}
+
+uint32_t pixel(const QImage& image, int x, int y) {
+    return PGFromQRgb(image.pixel(x, y));
+}
 
 const uint32_t margin = PGColor(1, 2, 3);
 
@@ -228,4 +241,222 @@ TEST(PGImage, TilingRepeatsAndMirrorsAroundTheBox) {
     EXPECT_EQ(c.At(44, 52), green);
     EXPECT_EQ(c.At(44, 53), green);
     EXPECT_EQ(c.At(44, 54), red);
+}
+
+TEST(PGImageWorker, QualityStretchShowsClocksUntilTheCopyArrives) {
+    Control c;
+    c.Image.SetPicBoxColor(QColor(9, 9, 9));
+    c.Image.SetPicBoxFrameColor(QColor(200, 0, 200));
+    c.Image.SetProgressClockLineColor(QColor(0, 0, 200));
+    c.Image.SetProgressClockBkColor(QColor(250, 250, 0));
+    c.Image.SetStretchMode(smPrecise);
+    c.Image.SetStretch(sAlwaysKAR);
+    c.Image.AdoptPixelGraphic(halves(4, 2)); // box 96 x 48 at (0, 0)
+    const QImage placeholder = c.GrabNow();
+    EXPECT_EQ(pixel(placeholder, 0, 0), PGColor(200, 0, 200));
+    EXPECT_EQ(pixel(placeholder, 95, 47), PGColor(200, 0, 200));
+    EXPECT_EQ(pixel(placeholder, 5, 5), PGColor(9, 9, 9));
+    EXPECT_EQ(pixel(placeholder, 48, 17), PGColor(0, 0, 200));   // top of the dial
+    EXPECT_EQ(pixel(placeholder, 48, 20), PGColor(0, 0, 200));   // hands at twelve
+    EXPECT_EQ(pixel(placeholder, 44, 21), PGColor(250, 250, 0)); // dial
+    EXPECT_EQ(pixel(placeholder, 5, 60), margin);
+
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PaintPixelGraphic() != nullptr; }));
+    const TPixelGraphic& copy = *c.Image.PaintPixelGraphic();
+    EXPECT_EQ(copy.Width(), 96);
+    EXPECT_EQ(copy.Height(), 48);
+    const QImage shot = c.Grab();
+    int wrong = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x) wrong += pixel(shot, x, y) != copy.GetPixelColor(x, y);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(pixel(shot, 5, 5), red);
+}
+
+TEST(PGImageWorker, ScreenOf256ColoursGetsAReducedCopy) {
+    Control c;
+    c.Image.SetScreenDepth(8);
+    c.Image.SetPalette8BitSys24BitGraphic(pGray256);
+    c.Image.AdoptPixelGraphic(halves(4, 2));
+    c.GrabNow();
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PaintPixelGraphic() != nullptr; }));
+    const TPixelGraphic& copy = *c.Image.PaintPixelGraphic();
+    EXPECT_EQ(copy.PixelFormat(), pf8Bit);
+    EXPECT_EQ(copy.PaletteIdent(), pGray256);
+    EXPECT_EQ(copy.Width(), 4); // smFast: drawing stretches
+    const uint32_t shown = c.At(0, 0);
+    EXPECT_TRUE(PGRed(shown) == PGGreen(shown) && PGGreen(shown) == PGBlue(shown));
+    EXPECT_EQ(shown, copy.GetPixelColor(0, 0));
+}
+
+TEST(PGImageWorker, CopyOfAReplacedPictureNeverReplacesTheNewOne) {
+    Control c;
+    c.Image.SetScreenDepth(8);
+    c.Image.SetPalette8BitSys24BitGraphic(pGray256);
+    c.Image.SetReduceOnLoad(true); // the delivered copy becomes the picture itself
+    auto first = halves(4, 2);
+    first->Clear(); // black
+    c.Image.AdoptPixelGraphic(std::move(first));
+    c.GrabNow(); // the black picture's worker starts and may finish at once
+    auto second = halves(4, 2);
+    second->SetBackGroundColor(white);
+    second->Clear();
+    c.Image.AdoptPixelGraphic(std::move(second));
+    c.GrabNow(); // the white picture's worker
+    // Its result is not in yet; one numbered for the earlier request is dropped.
+    auto stale = std::make_unique<TPixelGraphic>();
+    stale->SetSizeAndFormat(1, 1, pf8Bit);
+    TPGDisplayCopyEvent event(std::move(stale), c.Image.DisplayGeneration() - 1);
+    QCoreApplication::sendEvent(&c.Image, &event);
+    EXPECT_EQ(c.Image.PixelGraphic()->Width(), 4);
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PixelGraphic()->PixelFormat() == pf8Bit; }));
+    QTest::qWait(20);
+    EXPECT_EQ(c.Image.PixelGraphic()->GetPixelColor(0, 0), white);
+    EXPECT_EQ(c.Image.PaintPixelGraphic(), nullptr);
+    EXPECT_EQ(c.At(0, 0), white);
+}
+
+TEST(PGImageWorker, OnePixelFallbackIsNotRebuiltOnEveryPaint) {
+    Control c;
+    c.Image.SetStretchMode(smPrecise);
+    c.Image.SetStretch(sZoomKAR);
+    c.Image.SetZoomFactor(3000); // 30000 x 30000 true colour cannot be allocated
+    c.Image.AdoptPixelGraphic(halves(10, 10));
+    c.GrabNow();
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PaintPixelGraphic() != nullptr; }));
+    const TPixelGraphic* copy = c.Image.PaintPixelGraphic();
+    EXPECT_EQ(copy->Width(), 1);
+    const uint64_t generation = c.Image.DisplayGeneration();
+    for (int i = 0; i < 3; ++i) c.Grab();
+    EXPECT_EQ(c.Image.DisplayGeneration(), generation);
+    EXPECT_EQ(c.Image.PaintPixelGraphic(), copy);
+    EXPECT_EQ(c.At(10, 10), copy->GetPixelColor(0, 0)); // shown stretched
+}
+
+TEST(PGImageWorker, WithoutThreadTheCopyIsMadeDuringThePaint) {
+    Control c;
+    c.Image.SetUseThread(false);
+    c.Image.SetStretchMode(smMedium);
+    c.Image.SetStretch(sAlwaysKAR);
+    c.Image.AdoptPixelGraphic(halves(4, 2));
+    const QImage shot = c.GrabNow();
+    ASSERT_NE(c.Image.PaintPixelGraphic(), nullptr);
+    EXPECT_EQ(c.Image.PaintPixelGraphic()->Width(), 96);
+    EXPECT_EQ(pixel(shot, 5, 5), red);
+}
+
+TEST(PGImageWorker, KeptOldCopyStaysUntilItsSuccessorArrives) {
+    Control c;
+    c.Image.SetKeepOldPaintPixelGraphic(true);
+    c.Image.SetStretchMode(smPrecise);
+    c.Image.SetStretch(sAlwaysKAR);
+    c.Image.AdoptPixelGraphic(halves(4, 2));
+    c.GrabNow();
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PaintPixelGraphic() != nullptr; }));
+    auto next = halves(4, 2);
+    next->SetBackGroundColor(white);
+    next->Clear();
+    c.Image.AdoptPixelGraphic(std::move(next));
+    EXPECT_EQ(pixel(c.GrabNow(), 5, 5), red); // the old copy, clocks over it
+    ASSERT_TRUE(WaitFor([&] { return c.At(5, 5) == white; }));
+}
+
+TEST(PGImage, LoadingSavingAndTheirErrors) {
+    Control c;
+    int changes = 0;
+    c.Image.OnPixelGraphicChange = [&](TPGImage&) { ++changes; };
+    const auto photo = TestData("viewer/photo.bmp");
+    c.Image.LoadFromFile(photo);
+    EXPECT_EQ(c.Image.FileName(), photo);
+    EXPECT_EQ(c.Image.PicBox().size(), QSize(48, 32));
+    EXPECT_THROW(c.Image.LoadFromFile(TestData("viewer/missing.bmp")), std::exception);
+    EXPECT_EQ(c.Image.PixelGraphic(), nullptr);
+    EXPECT_TRUE(c.Image.FileName().empty());
+    EXPECT_EQ(c.Image.PicBox().size(), QSize(0, 0));
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // the hourglass is gone
+    try {
+        c.Image.SaveToFile("/tmp/never-written.bmp");
+        ADD_FAILURE() << "no error";
+    } catch (const EPGEmpty& e) {
+        EXPECT_STREQ(e.what(), "PixelGraphic is empty");
+    }
+    c.Image.SetFileName(photo);
+    TTempDir dir;
+    c.Image.SaveToFile(dir / "copy.bmp");
+    EXPECT_EQ(c.Image.FileName(), dir / "copy.bmp");
+    TPixelGraphic back;
+    back.LoadFromFile(dir / "copy.bmp");
+    EXPECT_TRUE(SamePixels(back, LoadReferencePPM(TestData("viewer/photo.ppm"))));
+}
+
+TEST(PGImage, AutoSizeResizesTheControl) {
+    Control c;
+    std::vector<std::pair<int, int>> sizes;
+    c.Image.OnNewAutoSize = [&](TPGImage&, int w, int h) { sizes.emplace_back(w, h); };
+    c.Image.AdoptPixelGraphic(halves(50, 40));
+    EXPECT_EQ(c.Image.size(), QSize(100, 100)); // reported, not applied
+    c.Image.SetAutoSizeMaxWidth(40);
+    c.Image.SetAutoSize(true);
+    EXPECT_EQ(c.Image.size(), QSize(40, 60)); // too wide: room for a horizontal bar
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(sizes[0], std::make_pair(54, 44));
+    EXPECT_EQ(sizes[1], std::make_pair(40, 60));
+    EXPECT_EQ(c.Image.PicBox().size(), QSize(50, 40));
+}
+
+TEST(PGImage, SameDisplayedSizeKeepsTheScrollPosition) {
+    Control c;
+    c.Image.AdoptPixelGraphic(halves(200, 200));
+    c.Settle();
+    c.Image.horizontalScrollBar()->setValue(30);
+    c.Image.AdoptPixelGraphic(halves(200, 200));
+    EXPECT_EQ(c.Image.horizontalScrollBar()->value(), 30);
+    c.Image.SetRearrangeAlways(true);
+    c.Image.AdoptPixelGraphic(halves(200, 200));
+    EXPECT_EQ(c.Image.horizontalScrollBar()->value(), 0);
+    c.Image.SetRearrangeAlways(false);
+    c.Image.horizontalScrollBar()->setValue(30);
+    c.Image.SetStretch(sNeverKAR); // a changed stretch always re-centres
+    EXPECT_EQ(c.Image.horizontalScrollBar()->value(), 0);
+}
+
+TEST(PGImage, ForwardsTheImagesProgressAndChanges) {
+    Control c;
+    c.Image.AdoptPixelGraphic(halves(6, 4));
+    const TPixelGraphic* sender = nullptr;
+    int starts = 0, steps = 0, ends = 0, changes = 0;
+    c.Image.OnPixelGraphicProgressStart = [&](TPixelGraphic& s) { ++starts, sender = &s; };
+    c.Image.OnPixelGraphicProgress = [&](TPixelGraphic&, int, int, bool&) { ++steps; };
+    c.Image.OnPixelGraphicProgressEnd = [&](TPixelGraphic&) { ++ends; };
+    c.Image.OnPixelGraphicChange = [&](TPGImage&) { ++changes; };
+    TPixelGraphic* image = c.Image.PixelGraphic();
+    image->FlipHorizontal();
+    EXPECT_EQ(sender, image);
+    EXPECT_EQ(starts, 1);
+    EXPECT_GT(steps, 0);
+    EXPECT_EQ(ends, 1);
+    EXPECT_GE(changes, 1);
+    EXPECT_EQ(c.At(0, 0), blue); // the control shows the flipped picture
+}
+
+TEST(PGImage, CursorsTellWhatAPressWouldDo) {
+    Control c;
+    c.Image.AdoptPixelGraphic(halves(200, 200));
+    c.Settle();
+    QWidget* box = &c.Image.PicBox();
+    QTest::mouseMove(box, QPoint(50, 50));
+    EXPECT_EQ(box->cursor().shape(), Qt::OpenHandCursor);
+    c.Image.SetActionMode(amMoveResizeCreateSelection);
+    QTest::mouseMove(box, QPoint(51, 50));
+    EXPECT_EQ(box->cursor().shape(), Qt::BitmapCursor); // the cross-hair
+    c.Image.SetSelectionBounds(10, 10, 20, 20);
+    c.Image.SetSelection(true);
+    QTest::mouseMove(box, QPoint(15, 15));
+    EXPECT_EQ(box->cursor().shape(), Qt::SizeAllCursor);
+    QTest::mouseMove(box, QPoint(35, 20)); // right handle
+    EXPECT_EQ(box->cursor().shape(), Qt::SizeHorCursor);
+    c.Image.PicBoxOnSetCursor = [](TPicBox&, QCursor& cursor) { cursor = Qt::PointingHandCursor; };
+    QTest::mouseMove(box, QPoint(15, 16));
+    EXPECT_EQ(box->cursor().shape(), Qt::PointingHandCursor);
 }
