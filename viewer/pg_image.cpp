@@ -208,6 +208,7 @@ void TPGImage::stopWorker() {
     if (FAwaitingCopy && !(FWorker && FWorker->Delivered())) {
         FAwaitingCopy = false;
         FWorkerCancelled = true;
+        viewport()->update(); // the next paint starts it again
     }
 }
 

@@ -309,8 +309,9 @@ TEST(PGImageWorker, CopyOfAReplacedPictureNeverReplacesTheNewOne) {
     TPGDisplayCopyEvent event(std::move(stale), c.Image.DisplayGeneration() - 1);
     QCoreApplication::sendEvent(&c.Image, &event);
     EXPECT_EQ(c.Image.PixelGraphic()->Width(), 4);
-    ASSERT_TRUE(WaitFor([&] { return c.Image.PixelGraphic()->PixelFormat() == pf8Bit; }));
+    ASSERT_TRUE(WaitFor([&] { return c.At(0, 0) == white; }));
     QTest::qWait(20);
+    EXPECT_EQ(c.Image.PixelGraphic()->PixelFormat(), pf8Bit);
     EXPECT_EQ(c.Image.PixelGraphic()->GetPixelColor(0, 0), white);
     EXPECT_EQ(c.Image.PaintPixelGraphic(), nullptr);
     EXPECT_EQ(c.At(0, 0), white);
