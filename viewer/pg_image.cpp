@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +15,7 @@
 
 TPicBox::TPicBox(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
+    setAcceptDrops(true);
 }
 
 void TPicBox::paintEvent(QPaintEvent*) {
@@ -34,6 +37,20 @@ void TPicBox::mouseReleaseEvent(QMouseEvent* event) {
 
 void TPicBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (HookDoubleClick) HookDoubleClick(*event);
+}
+
+void TPicBox::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void TPicBox::dragMoveEvent(QDragMoveEvent* event) {
+    event->ignore();
+    if (HookDragOver) HookDragOver(*event);
+}
+
+void TPicBox::dropEvent(QDropEvent* event) {
+    event->ignore();
+    if (HookDrop) HookDrop(*event);
 }
 
 QEvent::Type TPGDisplayCopyEvent::EventType() {
@@ -109,6 +126,12 @@ TPGImage::TPGImage(QWidget* parent)
     };
     FPicBox->HookDoubleClick = [this](QMouseEvent&) {
         if (PicBoxOnDblClick) PicBoxOnDblClick(*FPicBox);
+    };
+    FPicBox->HookDragOver = [this](QDragMoveEvent& e) {
+        if (PicBoxOnDragOver) PicBoxOnDragOver(*FPicBox, e);
+    };
+    FPicBox->HookDrop = [this](QDropEvent& e) {
+        if (PicBoxOnDragDrop) PicBoxOnDragDrop(*FPicBox, e);
     };
     FPicBox->HookPaint = [this](QPainter& painter) {
         paintSelection(painter);

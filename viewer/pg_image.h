@@ -34,9 +34,14 @@ public:
 
     std::function<void(QMouseEvent&)> HookMouseDown, HookMouseMove, HookMouseUp, HookDoubleClick;
     std::function<void(QPainter&)> HookPaint;
+    std::function<void(QDragMoveEvent&)> HookDragOver;
+    std::function<void(QDropEvent&)> HookDrop;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -230,6 +235,9 @@ public:
     TPicBoxMouse PicBoxOnMouseDown, PicBoxOnMouseMove, PicBoxOnMouseUp;
     std::function<void(TPicBox& Sender, QPainter& Painter)> PicBoxOnPaint;
     std::function<void(TPicBox& Sender, QCursor& Cursor)> PicBoxOnSetCursor;
+    // A drag over the picture box is refused unless the handler accepts the event.
+    std::function<void(TPicBox& Sender, QDragMoveEvent& Event)> PicBoxOnDragOver;
+    std::function<void(TPicBox& Sender, QDropEvent& Event)> PicBoxOnDragDrop;
 
     // Identifies the display copy being prepared; results of other numbers are dropped.
     uint64_t DisplayGeneration() const { return FGeneration; }

@@ -4,6 +4,7 @@
 #include "pg_image.h"
 #include "test_support.h"
 
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
@@ -460,4 +461,28 @@ TEST(PGImage, CursorsTellWhatAPressWouldDo) {
     c.Image.PicBoxOnSetCursor = [](TPicBox&, QCursor& cursor) { cursor = Qt::PointingHandCursor; };
     QTest::mouseMove(box, QPoint(15, 16));
     EXPECT_EQ(box->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST(PGImage, DropsOnThePictureBoxGoToTheHandlers) {
+    Control c;
+    c.Image.AdoptPixelGraphic(halves(20, 10));
+    QWidget* box = &c.Image.PicBox();
+    QMimeData data;
+    data.setText("file:///a.bmp");
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(box, &refused);
+    EXPECT_FALSE(refused.isAccepted()); // no handler: nothing may be dropped
+    QPoint droppedAt;
+    c.Image.PicBoxOnDragOver = [](TPicBox&, QDragMoveEvent& e) { e.acceptProposedAction(); };
+    c.Image.PicBoxOnDragDrop = [&](TPicBox&, QDropEvent& e) {
+        droppedAt = e.position().toPoint();
+        e.acceptProposedAction();
+    };
+    QDragEnterEvent offered(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(box, &offered);
+    EXPECT_TRUE(offered.isAccepted());
+    QDropEvent drop(QPointF(7, 3), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(box, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(droppedAt, QPoint(7, 3));
 }
