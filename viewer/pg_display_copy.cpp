@@ -1,5 +1,7 @@
 #include "pg_display_copy.h"
 
+#include "optimal_palette.h"
+
 #include <chrono>
 #include <vector>
 
@@ -128,6 +130,12 @@ std::unique_ptr<TPixelGraphic> PGRunDisplayJob(TPGDisplayJob& job, const TPGJobP
         ++stage;
     }
     const TPixelGraphic& intermediate = job.Intermediate();
+    if (job.OptimalPalette) {
+        // 236 colours of the picture and the 16 system colours.
+        CreateOptimalPalette(dest, intermediate, 252, true);
+        if (stopped) return nullptr;
+        ++stage;
+    }
     if (job.OptimalPalette && intermediate.PixelFormat() == pf8Bit &&
         intermediate.Width() == dest.Width() && intermediate.Height() == dest.Height()) {
         mapIndices(dest, intermediate, step);

@@ -453,6 +453,7 @@ const TPGQtView* TPGImage::preparePicture() {
         FPaintView = {};
     }
     if (!needed) {
+        if (FAwaitingCopy) discardPendingCopy(); // its copy would be thrown away
         if (!FImageView.Matches(*FImage)) FImageView = TPGQtView(*FImage);
         return &FImageView;
     }

@@ -196,6 +196,57 @@ TEST(DisplayCopy, RunResamplesAndReduces) {
     EXPECT_EQ(reduced->GetPixel(1, 0), 12u); // system blue
 }
 
+TEST(DisplayCopy, OptimalPaletteKeepsThePicturesColoursAndTheSystemColours) {
+    auto source = image(3, 2, pf24Bit, pTrueColor);
+    const uint32_t colors[6] = {PGColor(200, 10, 10), PGColor(10, 200, 10), PGColor(10, 10, 200),
+                                PGColor(90, 90, 90),  PGColor(250, 250, 5), PGColor(5, 250, 250)};
+    for (int i = 0; i < 6; ++i) source->SetPixel(i % 3, i / 3, colors[i]);
+    TPGDisplaySettings s;
+    TPGDisplayJob job = PGPrepareDisplayJob(*source, s, 8, 3, 2);
+    ASSERT_TRUE(job.OptimalPalette);
+    std::vector<int> stages;
+    auto copy = PGRunDisplayJob(job, [&](int stage, int, int) {
+        if (stages.empty() || stages.back() != stage) stages.push_back(stage);
+        return false;
+    });
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(stages, (std::vector<int>{1, 2})); // palette, then conversion
+    ASSERT_LE(copy->PaletteCount(), 252);
+    ASSERT_GE(copy->PaletteCount(), 16);
+    const auto& sys16 = PredefinedPalette(pSys16);
+    EXPECT_TRUE(std::equal(sys16.begin(), sys16.end(), copy->Palette().end() - 16));
+    // The histogram of a true-colour picture is coarser than 8 bits per channel.
+    for (int i = 0; i < 6; ++i) {
+        const uint32_t c = copy->GetPixelColor(i % 3, i / 3);
+        EXPECT_NEAR(PGRed(c), PGRed(colors[i]), 8) << i;
+        EXPECT_NEAR(PGGreen(c), PGGreen(colors[i]), 8) << i;
+        EXPECT_NEAR(PGBlue(c), PGBlue(colors[i]), 8) << i;
+    }
+}
+
+TEST(DisplayCopy, PalettePictureOfTheSameSizeIsMappedThroughATable) {
+    auto source = image(4, 3, pf8Bit, pUnknown);
+    source->SetPaletteCount(3);
+    source->SetPaletteEntry(0, PGColor(1, 2, 3));
+    source->SetPaletteEntry(1, PGColor(120, 30, 200));
+    source->SetPaletteEntry(2, PGColor(250, 240, 10));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) source->SetPixel(x, y, (x + y) % 3);
+    TPGDisplaySettings s;
+    TPGDisplayJob job = PGPrepareDisplayJob(*source, s, 8, 4, 3);
+    ASSERT_TRUE(job.OptimalPalette);
+    std::vector<int> rowSteps;
+    auto copy = PGRunDisplayJob(job, [&](int stage, int step, int max) {
+        if (stage == 2) rowSteps.push_back(step * 10 + max);
+        return false;
+    });
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(rowSteps, (std::vector<int>{2, 12, 22})); // one report per row, max = height - 1
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(copy->GetPixelColor(x, y), source->GetPixelColor(x, y));
+}
+
 TEST(DisplayCopy, StoppedRunDeliversNothing) {
     const auto source = image(40, 30, pf24Bit, pTrueColor);
     TPGDisplaySettings s;

@@ -290,6 +290,27 @@ TEST(PGImageWorker, ScreenOf256ColoursGetsAReducedCopy) {
     EXPECT_EQ(shown, copy.GetPixelColor(0, 0));
 }
 
+TEST(PGImageWorker, PhotographOn256ColoursGetsAnOptimalPalette) {
+    Control c;
+    c.Image.SetScreenDepth(8);
+    c.Image.LoadFromFile(TestData("viewer/photo.bmp"));
+    const TRefImage ref = LoadReferencePPM(TestData("viewer/photo.ppm"));
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PaintPixelGraphic() != nullptr; }));
+    const TPixelGraphic& copy = *c.Image.PaintPixelGraphic();
+    EXPECT_EQ(copy.PixelFormat(), pf8Bit);
+    EXPECT_LE(copy.PaletteCount(), 252);
+    const QImage shot = c.Grab();
+    int64_t error = 0;
+    for (int y = 0; y < ref.Height; ++y)
+        for (int x = 0; x < ref.Width; ++x) {
+            const uint32_t a = pixel(shot, x, y), b = ref.At(x, y);
+            error += std::abs(PGRed(a) - PGRed(b)) + std::abs(PGGreen(a) - PGGreen(b)) +
+                     std::abs(PGBlue(a) - PGBlue(b));
+        }
+    // Reduced and dithered, yet close to the photograph: under 8 levels per channel on average.
+    EXPECT_LT(error, int64_t(8) * 3 * ref.Width * ref.Height);
+}
+
 TEST(PGImageWorker, CopyOfAReplacedPictureNeverReplacesTheNewOne) {
     Control c;
     c.Image.SetScreenDepth(8);
