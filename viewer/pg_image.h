@@ -285,6 +285,8 @@ private:
     const QBrush& antsBrush(int k);
     void invalidateFrame(const TPGRect& selection);
 
+    static QRect ToQRect(const TPGRect& r) { return {r.Left, r.Top, r.Width(), r.Height()}; }
+
     // Mouse and cursor.
     TPGMouseContext mouseContext() const;
     void picBoxMouseDown(QMouseEvent& e);
