@@ -101,20 +101,21 @@ void TPixelGraphic::SetSizeAndFormat(int W, int H, uint8_t F) {
     FImageSize = FBytesPerRow * H;
     if (FImageSize > 0) {
         if (PaletteCount() > ColorCount()) SetPaletteCount(ColorCount());
-        if (F == pf24Bit) FPaletteIdent = pTrueColor;
-        else if (FPaletteIdent == pTrueColor) FPaletteIdent = pNone;
+        if (F == pf24Bit)
+            FPaletteIdent = pTrueColor;
+        else if (FPaletteIdent == pTrueColor)
+            FPaletteIdent = pNone;
         invalidateMemo();
-        uint8_t* block =
-            FImageSize <= PGMaxImageBytes
-                ? static_cast<uint8_t*>(std::calloc(static_cast<size_t>(FImageSize), 1))
-                : nullptr;
+        TPGPixelBlock block;
+        if (FImageSize <= PGMaxImageBytes)
+            block = AllocatePixelBlock(static_cast<size_t>(FImageSize));
         if (!block) {
             // Never sizes without memory: the image becomes empty.
             FWidth = FHeight = 0;
             FBytesPerRow = FImageSize = 0;
             throw EPixelGraphic(PGLangStr(msgFailed, "CreateDIBSection"));
         }
-        FBits.reset(block);
+        FBits = std::move(block);
         rebuildHeader();
     }
     Changed();

@@ -5,6 +5,7 @@
 
 #include "pg_messages.h"
 #include "pg_stream.h"
+#include "pixel_memory.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -212,9 +213,6 @@ public:
     void ApplyFilter(TPGFilter& Filter, const TPixelGraphic& Source);
 
 private:
-    struct FreeDeleter {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
     void releasePixels();
     void rebuildHeader();
     void updateHeaderEntry(int i);
@@ -236,7 +234,7 @@ private:
 
     uint32_t FBackGroundColor = 0;
     uint8_t FPixelFormat = pf24Bit;
-    std::unique_ptr<uint8_t, FreeDeleter> FBits;
+    TPGPixelBlock FBits;
     std::vector<uint8_t> FHeader;
     bool FDither = true;
     uint8_t FDitherErrorLimit = 32;
