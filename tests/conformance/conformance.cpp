@@ -46,14 +46,16 @@ std::set<std::string> programsOf(const std::string& recipe) {
             rest >> heredocEnd;
             std::erase(heredocEnd, '\'');
         }
-        for (char& c : line)
-            if (std::string_view(";|&(){}").find(c) != std::string_view::npos) c = '\n';
+        for (size_t i = 0; i < line.size(); ++i)
+            if (std::string_view(";|&(){}").find(line[i]) != std::string_view::npos &&
+                (i == 0 || line[i - 1] != '\\'))
+                line[i] = '\n';
         std::istringstream commands(line);
         for (std::string command; std::getline(commands, command);) {
             std::istringstream words(command);
             std::string first;
-            if (words >> first && !isShellWord(first) && first[0] != '$' && first[0] != '<' &&
-                first[0] != '>' && first[0] != '-' && first[0] != '\'' && first[0] != '"')
+            if (words >> first && std::isalpha(static_cast<unsigned char>(first[0])) &&
+                !isShellWord(first))
                 programs.insert(first);
         }
     }
@@ -118,36 +120,41 @@ int channelDistance(uint32_t a, uint32_t b) {
 
 struct TComparison {
     bool Agree = true;
-    std::string Text; // the disagreement: sizes, or the count and the first pixels
+    std::string Summary; // sizes, or how many pixels differ
+    std::string Details; // the first differing pixels
 };
 
 TComparison compare(const TRefImage& ours, const TRefImage& theirs, const std::string& whose,
                     int tolerance) {
     TComparison result;
-    std::ostringstream text;
+    std::ostringstream summary, details;
     if (ours.Width != theirs.Width || ours.Height != theirs.Height) {
         result.Agree = false;
-        text << "size " << ours.Width << "x" << ours.Height << ", " << whose << " " << theirs.Width
-             << "x" << theirs.Height;
-        result.Text = text.str();
+        summary << "size " << ours.Width << "x" << ours.Height << " where the " << whose << "'s is "
+                << theirs.Width << "x" << theirs.Height;
+        result.Summary = summary.str();
         return result;
     }
     int count = 0, largest = 0;
-    std::ostringstream first;
     for (int y = 0; y < ours.Height; ++y)
         for (int x = 0; x < ours.Width; ++x) {
             const int d = channelDistance(ours.At(x, y), theirs.At(x, y));
             if (d <= tolerance) continue;
             largest = std::max(largest, d);
             if (++count <= 5)
-                first << " (" << x << "," << y << ") ours " << hex(ours.At(x, y)) << " " << whose
-                      << " " << hex(theirs.At(x, y)) << ";";
+                details << " (" << x << "," << y << ") ours " << hex(ours.At(x, y)) << " " << whose
+                        << " " << hex(theirs.At(x, y)) << ";";
         }
     result.Agree = count == 0;
-    text << count << " of " << ours.Pixels.size() << " pixels differ by more than " << tolerance
-         << " (largest " << largest << "):" << first.str();
-    result.Text = text.str();
+    summary << count << " of " << ours.Pixels.size() << " pixels differ from the " << whose
+            << "'s by more than " << tolerance << " (largest " << largest << ")";
+    result.Summary = summary.str();
+    result.Details = details.str();
     return result;
+}
+
+std::string describe(const TComparison& c) {
+    return c.Summary + (c.Details.empty() ? "" : ":" + c.Details);
 }
 
 std::string recipeOf(const TConformanceCase& c, const TCaseFolder& folder) {
@@ -182,13 +189,14 @@ void checkDeliberate(const TConformanceCase& c, const TCaseFolder& folder, const
     const TRefImage expected = d.Model ? d.Model(decoding) : Rounded(decoding);
     const TComparison withModel = compare(ours, expected, "model", d.Tolerance);
     if (withModel.Agree) {
-        reportDeliberate(c, withTool.Text.substr(0, withTool.Text.find(':')) + " from the tool");
+        reportDeliberate(c, withTool.Summary);
         return;
     }
     ADD_FAILURE() << c.File << " disagrees with the tool and with the deliberate difference ("
                   << d.Reason << ").\n"
                   << recipeOf(c, folder) << "model decoding:\n  " << commands
-                  << "\nours vs tool: " << withTool.Text << "\nours vs model: " << withModel.Text;
+                  << "\nours vs tool: " << describe(withTool)
+                  << "\nours vs model: " << describe(withModel);
 }
 
 void runCase(const TConformanceCase& c, const TCaseFolder& folder) {
@@ -217,7 +225,7 @@ void runCase(const TConformanceCase& c, const TCaseFolder& folder) {
     if (withTool.Agree) return;
     if (c.Difference) return checkDeliberate(c, folder, ours, withTool);
     ADD_FAILURE() << c.File << " disagrees with the tool.\n"
-                  << recipeOf(c, folder) << "ours vs tool: " << withTool.Text;
+                  << recipeOf(c, folder) << "ours vs tool: " << describe(withTool);
 }
 
 } // namespace
