@@ -31,6 +31,13 @@ bool isShellWord(const std::string& word) {
     return words.count(word) || word.find('=') != std::string::npos;
 }
 
+bool isProgramName(const std::string& word) {
+    return std::isalpha(static_cast<unsigned char>(word[0])) &&
+           std::all_of(word.begin(), word.end(), [](unsigned char c) {
+               return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c == '/';
+           });
+}
+
 // The programs a recipe runs: the first word of every command, heredoc bodies left out.
 std::set<std::string> programsOf(const std::string& recipe) {
     std::set<std::string> programs;
@@ -54,8 +61,7 @@ std::set<std::string> programsOf(const std::string& recipe) {
         for (std::string command; std::getline(commands, command);) {
             std::istringstream words(command);
             std::string first;
-            if (words >> first && std::isalpha(static_cast<unsigned char>(first[0])) &&
-                !isShellWord(first))
+            if (words >> first && isProgramName(first) && !isShellWord(first))
                 programs.insert(first);
         }
     }
