@@ -1,116 +1,14 @@
 #include "conformance.h"
 
+#include "recipe.h"
 #include "sources.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iomanip>
 #include <iostream>
-#include <map>
-#include <set>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
-
-constexpr const char* imageMagick = "/usr/bin/convert";
-
-bool available(const std::string& tool) {
-    static std::map<std::string, bool> known;
-    auto [at, inserted] = known.try_emplace(tool, false);
-    if (inserted)
-        at->second = tool == "convert" ? ::access(imageMagick, X_OK) == 0 : ToolAvailable(tool);
-    return at->second;
-}
-
-bool isShellWord(const std::string& word) {
-    static const std::set<std::string> words = {
-        "if",  "then", "else",   "fi",   "for",   "in",  "do",   "done", "while", "!",
-        "cd",  "echo", "printf", "true", "false", "set", "test", "[",    "exit",  "read",
-        "cat", "head", "tail",   "dd",   "cp",    "mv",  "rm",   "tr",   "seq"};
-    return words.count(word) || word.find('=') != std::string::npos;
-}
-
-bool isProgramName(const std::string& word) {
-    return std::isalpha(static_cast<unsigned char>(word[0])) &&
-           std::all_of(word.begin(), word.end(), [](unsigned char c) {
-               return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c == '/';
-           });
-}
-
-// The programs a recipe runs: the first word of every command, heredoc bodies left out.
-std::set<std::string> programsOf(const std::string& recipe) {
-    std::set<std::string> programs;
-    std::istringstream lines(recipe);
-    std::string heredocEnd;
-    for (std::string line; std::getline(lines, line);) {
-        if (!heredocEnd.empty()) {
-            if (line == heredocEnd) heredocEnd.clear();
-            continue;
-        }
-        if (const size_t at = line.find("<<"); at != std::string::npos) {
-            std::istringstream rest(line.substr(at + 2));
-            rest >> heredocEnd;
-            std::erase(heredocEnd, '\'');
-        }
-        for (size_t i = 0; i < line.size(); ++i)
-            if (std::string_view(";|&(){}").find(line[i]) != std::string_view::npos &&
-                (i == 0 || line[i - 1] != '\\'))
-                line[i] = '\n';
-        std::istringstream commands(line);
-        for (std::string command; std::getline(commands, command);) {
-            std::istringstream words(command);
-            std::string first;
-            if (words >> first && isProgramName(first) && !isShellWord(first))
-                programs.insert(first);
-        }
-    }
-    return programs;
-}
-
-std::string missingTool(const TConformanceCase& c) {
-    std::string all = c.Make + "\n" + c.Decode;
-    if (c.Difference) all += "\n" + c.Difference->Decode;
-    for (const std::string& program : programsOf(all))
-        if (!available(program)) return program;
-    return "";
-}
-
-// A fresh folder per case, kept when the case fails so its files can be looked at.
-class TCaseFolder {
-public:
-    TCaseFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "glimmet-conformance-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        FPath = pattern;
-    }
-    ~TCaseFolder() {
-        std::error_code ignored;
-        if (!::testing::Test::HasFailure()) std::filesystem::remove_all(FPath, ignored);
-    }
-    TCaseFolder(const TCaseFolder&) = delete;
-    TCaseFolder& operator=(const TCaseFolder&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-
-    // Runs the commands as a bash script with $F set; answers whether it succeeded.
-    bool Run(const std::string& script, const std::string& commands, const std::string& file,
-             const std::string& output) const {
-        std::ofstream(FPath / script) << "set -eo pipefail\n"
-                                      << "convert() { " << imageMagick << " \"$@\"; }\n"
-                                      << "F='" << file << "'\n"
-                                      << commands << "\n";
-        return RunCommand("cd '" + FPath.string() + "' && bash " + script + " > " + output +
-                          " 2> " + script + ".log") == 0;
-    }
-    std::string Log(const std::string& script) const {
-        std::ifstream in(FPath / (script + ".log"));
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-private:
-    std::filesystem::path FPath;
-};
 
 std::string hex(uint32_t colour) {
     std::ostringstream out;
@@ -163,12 +61,18 @@ std::string describe(const TComparison& c) {
     return c.Summary + (c.Details.empty() ? "" : ":" + c.Details);
 }
 
+// Shell commands as a block of indented lines.
+std::string indented(const std::string& commands) {
+    std::string out = "  ";
+    for (char ch : commands) out += ch == '\n' ? std::string("\n  ") : std::string(1, ch);
+    return out + "\n";
+}
+
 std::string recipeOf(const TConformanceCase& c, const TCaseFolder& folder) {
-    std::ostringstream out;
-    out << "recipe, run in " << folder.Path().string() << " (kept) with sources of " << c.Width
-        << "x" << c.Height << ":\n  F=" << c.File << "\n  " << c.Make << "\ntool decoding:\n  "
-        << c.Decode << "\nour load: LoadFromFile(F, " << c.Index << ")\n";
-    return out.str();
+    return "recipe, run in " + folder.Path().string() + " (kept) with sources of " +
+           std::to_string(c.Width) + "x" + std::to_string(c.Height) + ":\n" +
+           indented("F=" + c.File + "\n" + c.Make) + "tool decoding:\n" + indented(c.Decode) +
+           "our load: LoadFromFile(F, " + std::to_string(c.Index) + ")\n";
 }
 
 void reportDeliberate(const TConformanceCase& c, const std::string& what) {
@@ -181,7 +85,7 @@ TToolImage toolDecoding(const TCaseFolder& folder, const TConformanceCase& c,
                         const std::string& commands, const std::string& script) {
     const std::string output = script + ".pnm";
     if (!folder.Run(script + ".sh", commands, c.File, output))
-        throw std::runtime_error("the tool's decoding failed:\n  " + commands + "\n" +
+        throw std::runtime_error("the tool's decoding failed:\n" + indented(commands) +
                                  folder.Log(script + ".sh"));
     return ReadToolImage(folder.Path() / output);
 }
@@ -200,16 +104,16 @@ void checkDeliberate(const TConformanceCase& c, const TCaseFolder& folder, const
     }
     ADD_FAILURE() << c.File << " disagrees with the tool and with the deliberate difference ("
                   << d.Reason << ").\n"
-                  << recipeOf(c, folder) << "model decoding:\n  " << commands
-                  << "\nours vs tool: " << describe(withTool)
+                  << recipeOf(c, folder) << "model decoding:\n"
+                  << indented(commands) << "ours vs tool: " << describe(withTool)
                   << "\nours vs model: " << describe(withModel);
 }
 
 void runCase(const TConformanceCase& c, const TCaseFolder& folder) {
     WriteSources(folder.Path(), c.Make, c.Width, c.Height);
     ASSERT_TRUE(folder.Run("make.sh", c.Make, c.File, "/dev/null"))
-        << "the recipe failed:\n  " << c.Make << "\n"
-        << folder.Log("make.sh");
+        << "the recipe failed:\n"
+        << indented(c.Make) << folder.Log("make.sh");
     TPixelGraphic image;
     image.SetBackGroundColor(ConformanceBackground);
     std::string ourError;
@@ -259,12 +163,14 @@ std::string ConformanceCaseName(const ::testing::TestParamInfo<TConformanceCase>
 
 TEST_P(Conformance, DecodesAsTheIndependentTool) {
     const TConformanceCase& c = GetParam();
-    if (const std::string tool = missingTool(c); !tool.empty())
+    std::string commands = c.Make + "\n" + c.Decode;
+    if (c.Difference) commands += "\n" + c.Difference->Decode;
+    if (const std::string tool = MissingTool(commands); !tool.empty())
         GTEST_SKIP() << tool << " is not installed";
     const TCaseFolder folder;
     try {
         runCase(c, folder);
     } catch (const std::exception& e) {
-        FAIL() << c.File << ": " << e.what();
+        FAIL() << c.File << " (in " << folder.Path().string() << ", kept): " << e.what();
     }
 }

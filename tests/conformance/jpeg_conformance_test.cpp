@@ -8,10 +8,11 @@ const char* const djpeg = "djpeg $F";
 
 // An Exif block holding only the orientation, spliced in after the 20-byte JFIF marker of a
 // file cjpeg wrote.
-std::string withOrientation(int orientation) {
+std::string withOrientation(int orientation, const std::string& source = "rgb.ppm") {
     char value[8];
     std::snprintf(value, sizeof value, "\\%03o", orientation);
-    return "cjpeg -quality 90 -sample 1x1 rgb.ppm > plain.jpg\n"
+    return "cjpeg -quality 90 -sample 1x1 " + source +
+           " > plain.jpg\n"
            "{ head -c 20 plain.jpg\n"
            "  printf '\\377\\341\\000\\042Exif\\000\\000MM\\000\\052\\000\\000\\000\\010'\n"
            "  printf '\\000\\001\\001\\022\\000\\003\\000\\000\\000\\001\\000" +
@@ -51,6 +52,12 @@ std::vector<TConformanceCase> jpegCases() {
     for (int o = 1; o <= 8; ++o)
         cases.push_back(Case("exif_orientation_" + std::to_string(o),
                              "orientation-" + std::to_string(o) + ".jpg", withOrientation(o),
+                             "convert $F -auto-orient -depth 8 ppm:-"));
+    // Turned greyscale rows.
+    for (int o : {5, 6})
+        cases.push_back(Case("exif_orientation_" + std::to_string(o) + "_grey",
+                             "orientation-" + std::to_string(o) + "-grey.jpg",
+                             withOrientation(o, "grey.pgm"),
                              "convert $F -auto-orient -depth 8 ppm:-"));
     return AtSizes(cases);
 }

@@ -51,6 +51,7 @@ void writeSource(const std::filesystem::path& path, const std::string& name, int
     };
     if (name == "rgb.ppm") writeNetpbm(path, "P6\n" + size + "255\n", w, h, colour);
     if (name == "c2.ppm") writeNetpbm(path, "P6\n" + size + "255\n", w, h, paletted(2));
+    if (name == "c4.ppm") writeNetpbm(path, "P6\n" + size + "255\n", w, h, paletted(4));
     if (name == "c16.ppm") writeNetpbm(path, "P6\n" + size + "255\n", w, h, paletted(16));
     if (name == "c256.ppm") writeNetpbm(path, "P6\n" + size + "255\n", w, h, paletted(256));
     if (name == "grey.pgm")
