@@ -18,10 +18,10 @@ TRefImage roundedDown(const TToolImage& d) {
     ref.Height = d.Height;
     for (int y = 0; y < d.Height; ++y)
         for (int x = 0; x < d.Width; ++x) {
-            const uint32_t a = d.Sample(x, y, 3) * 255 / d.MaxVal;
+            const uint32_t a = d.Sample(x, y, d.Channels - 1) * 255 / d.MaxVal;
             uint32_t c[3];
             for (int i = 0; i < 3; ++i)
-                c[i] = (d.Sample(x, y, i) * 255 / d.MaxVal * a + 255 * (255 - a)) / 255;
+                c[i] = (d.Colour(x, y, i) * 255 / d.MaxVal * a + 255 * (255 - a)) / 255;
             ref.Pixels.push_back(PGColor(c[0], c[1], c[2]));
         }
     return ref;

@@ -67,7 +67,7 @@ void readSamples(std::istream& in, TToolImage& image) {
 } // namespace
 
 double TToolImage::Level(int x, int y, int c) const {
-    return static_cast<double>(Sample(x, y, Channels < 3 ? 0 : c)) / MaxVal;
+    return static_cast<double>(Colour(x, y, c)) / MaxVal;
 }
 
 double TToolImage::Alpha(int x, int y) const {
@@ -105,11 +105,9 @@ TRefImage Rounded(const TToolImage& image) {
     const uint32_t top = image.MaxVal;
     auto eight = [top](uint32_t v) { return (v * 255 + top / 2) / top; };
     for (int y = 0; y < image.Height; ++y)
-        for (int x = 0; x < image.Width; ++x) {
-            const int c = image.Channels < 3 ? 0 : 1;
-            ref.Pixels.push_back(PGColor(eight(image.Sample(x, y, 0)), eight(image.Sample(x, y, c)),
-                                         eight(image.Sample(x, y, 2 * c))));
-        }
+        for (int x = 0; x < image.Width; ++x)
+            ref.Pixels.push_back(PGColor(eight(image.Colour(x, y, 0)), eight(image.Colour(x, y, 1)),
+                                         eight(image.Colour(x, y, 2))));
     return ref;
 }
 

@@ -20,8 +20,10 @@ struct TToolImage {
     uint32_t Sample(int x, int y, int c) const {
         return Samples[(static_cast<size_t>(y) * Width + x) * Channels + c];
     }
+    // Colour channel c (0 red, 1 green, 2 blue); grey decodings have one for all three.
+    uint32_t Colour(int x, int y, int c) const { return Sample(x, y, Channels < 3 ? 0 : c); }
     bool HasAlpha() const { return Channels == 2 || (Channels == 4 && TupleType != "CMYK"); }
-    // A colour channel (0 red, 1 green, 2 blue) and the alpha, scaled to 0..1.
+    // A colour channel and the alpha, scaled to 0..1.
     double Level(int x, int y, int c) const;
     double Alpha(int x, int y) const;
 };
