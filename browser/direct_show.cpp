@@ -1,0 +1,44 @@
+#include "direct_show.h"
+
+#include "command_line.h"
+#include "file_masks.h"
+#include "frame_host.h"
+#include "prompter.h"
+
+#include <QFileInfo>
+
+void directshow(const QString& path, TMainState& state, TFrameHost& host, TPrompter& prompter) {
+    if (host.ModalWindowOpen()) return;
+    try {
+        const QFileInfo file(path);
+        if (file.suffix().compare(u"FVT", Qt::CaseInsensitive) == 0) {
+            host.LoadBookmarkFile(path);
+            host.SelectModePage(BrowseFavorites, true);
+            return;
+        }
+        if (state.BrowseMode != BrowseFolders) host.SelectModePage(BrowseFolders, true);
+        const QString folder = file.absolutePath() + u'/';
+        if (host.TreeFolder() != folder) host.SetTreeFolder(folder);
+        QString& filter = state.Settings.CurrentFilter;
+        if (!filter.isEmpty() && !PassesMaskList(path, filter)) filter.clear();
+        host.RefreshFileList();
+        if (host.IsSupportedImage(path)) {
+            state.CurrentFile = path;
+            host.SelectAndShowFile(path);
+        }
+    } catch (const std::exception&) {
+        prompter.Message(TPromptKind::Error, DisplayMessages::Processing);
+    }
+}
+
+void HandOver(const QStringList& arguments, TMainState& state, TPrompter& prompter) {
+    if (arguments.isEmpty() || arguments.front().isEmpty()) return;
+    const QString& first = arguments.front();
+    if (std::optional<QString> source = isCameraParam(first)) {
+        state.PendingCameraSource = *source;
+    } else if (QFileInfo(first).isFile()) {
+        state.PendingStartFile = first;
+    } else {
+        prompter.Message(TPromptKind::Error, DisplayMessages::Launched);
+    }
+}

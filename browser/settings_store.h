@@ -1,0 +1,45 @@
+#pragma once
+// Reading and writing the settings table and the hint flags in the settings store. Every value
+// is a registry string; a missing or malformed value reads as its default.
+
+#include "settings_table.h"
+#include "warning_flags.h"
+
+#include <QString>
+
+#include <optional>
+
+class TRegistry;
+
+namespace SettingsKeys {
+inline const QString Main = QStringLiteral("SOFTWARE\\Corvane\\Glimmet");
+inline const QString Warning = QStringLiteral("SOFTWARE\\Corvane\\Glimmet\\Warning");
+inline const QString Toolbars = QStringLiteral("SOFTWARE\\Corvane\\Glimmet\\Toolbars");
+inline const QString Common = QStringLiteral("SOFTWARE\\Corvane\\Common");
+} // namespace SettingsKeys
+
+struct TSettingsWriteConditions {
+    bool FullScreen = false;
+    bool ModePanelShown = true;
+    bool BookmarkSelected = false;
+};
+
+// Reads every value of the main key into settings. A value stored with another registry type
+// than a string reads as its default and makes the answer false; the other values are still
+// read.
+bool ReadSettings(const TRegistry& registry, const TScreenMetrics& s, TSettings& settings);
+void WriteSettings(TRegistry& registry, const TSettings& settings,
+                   const TSettingsWriteConditions& conditions);
+
+// The same for the Warning key.
+bool ReadWarnings(const TRegistry& registry, TWarningFlags& warnings);
+void WriteWarnings(TRegistry& registry, const TWarningFlags& warnings);
+
+// Value texts.
+QString BoolText(bool value);
+std::optional<bool> ParseBool(const QString& text);
+std::optional<int32_t> ParseInt(const QString& text);
+// A colour name such as "clBlack" or "$" and eight hexadecimal digits; only plain colours
+// (0x00BBGGRR) are accepted.
+QString ColourText(uint32_t colour);
+std::optional<uint32_t> ParseColour(const QString& text);

@@ -1,0 +1,261 @@
+#include "browser_test_support.h"
+
+#include "autoplay.h"
+#include "password.h"
+#include "settings_store.h"
+
+#include <QFile>
+
+namespace {
+
+using SetupTest = TFrameFixture;
+
+qsizetype IndexOf(const QStringList& calls, const QString& name) {
+    for (qsizetype i = 0; i < calls.size(); ++i)
+        if (calls[i].startsWith(name + u'(')) return i;
+    return -1;
+}
+
+TEST_F(SetupTest, EmptyStoreStartsWithTheDefaults) {
+    RunSetup();
+    EXPECT_TRUE(Prompter.Shown().empty()) << Prompter.ShownTexts().join(u'|').toStdString();
+    EXPECT_EQ(Host.CallsOf("ApplyLayout"), QStringList{"ApplyLayout(1)"});
+    EXPECT_EQ(Host.CallsOf("ApplyBackground"), QStringList{"ApplyBackground(0)"});
+    EXPECT_EQ(Host.CallsOf("RestoreWindow"), QStringList{"RestoreWindow(20,14 624x460)"});
+    EXPECT_EQ(Host.CallsOf("ApplyPanelSizes"), QStringList{"ApplyPanelSizes(346,220)"});
+    EXPECT_EQ(Host.CallsOf("SelectModePage"), QStringList{"SelectModePage(3)"});
+    EXPECT_EQ(Host.CallsOf("ApplyThumbMode"), QStringList{"ApplyThumbMode(2)"});
+    EXPECT_FALSE(Host.Called("AskPassword"));
+    EXPECT_LT(IndexOf(Host.Calls, "RestoreWindow"), IndexOf(Host.Calls, "ApplyPanelSizes"));
+    EXPECT_LT(IndexOf(Host.Calls, "HideSplash"), IndexOf(Host.Calls, "SelectModePage"));
+
+    EXPECT_FALSE(State.StartupInProgress);
+    EXPECT_TRUE(State.SetupFinished);
+    EXPECT_TRUE(State.PendingDisplay);
+    EXPECT_TRUE(State.NewVersion);
+    EXPECT_EQ(State.Settings.Version, ProductVersionText());
+    EXPECT_EQ(State.Options, TOptions());
+    EXPECT_EQ(State.BrowseMode, BrowseFolders);
+    EXPECT_EQ(State.Settings.LastDir, Home.Path() + "Pictures/");
+    EXPECT_EQ(State.CacheFolder, Home.Path() + "cache/Corvane/Common/Cache/");
+    EXPECT_TRUE(QFileInfo(State.CacheFolder).isDir());
+    EXPECT_EQ(State.DescriptionsFile, Data + "descrip.dat");
+    EXPECT_EQ(ReadWholeFile(Data + "descrip.dat"), "[Descriptions]\r\n");
+    EXPECT_TRUE(QFile::exists(AutoPlayEntryPath())); // registered for a new version
+}
+
+TEST_F(SetupTest, StoredValuesAreApplied) {
+    QDir().mkpath(Home.Path() + "photos");
+    Store("Version", ProductVersionText());
+    Store("GMXLayout", "4");
+    Store("OverrideBGColor", "True");
+    Store("BGColor", "clRed");
+    Store("ExternalPrintApp", "/usr/local/bin/sheetprint.sh");
+    Store("WPMax", "TRUE");
+    Store("WPLeft", "100");
+    Store("LastDir", Home.Path() + "photos/");
+    Store("CurrentBookmark", "Holiday");
+    Store("Options", "111114210101020010001119");
+    RunSetup();
+    EXPECT_TRUE(Prompter.Shown().empty()) << Prompter.ShownTexts().join(u'|').toStdString();
+    EXPECT_EQ(Host.CallsOf("ApplyLayout"), QStringList{"ApplyLayout(4)"});
+    EXPECT_EQ(Host.CallsOf("ApplyBackground"), QStringList{"ApplyBackground(ff)"});
+    EXPECT_EQ(Host.CallsOf("SetExternalPrintCaption"),
+              QStringList{"SetExternalPrintCaption(Print Images with sheetprint...)"});
+    EXPECT_EQ(Host.CallsOf("RestoreWindow"), QStringList{"RestoreWindow(100,14 624x460 max)"});
+    EXPECT_EQ(Host.CallsOf("SetTreeFolder"),
+              QStringList{"SetTreeFolder(" + Home.Path() + "photos/)"});
+    EXPECT_EQ(Host.CallsOf("FillFavoritesLists"), QStringList{"FillFavoritesLists(Holiday)"});
+    EXPECT_EQ(Host.CallsOf("SelectModePage"), QStringList{"SelectModePage(4)"});
+    EXPECT_FALSE(State.NewVersion);
+    EXPECT_FALSE(QFile::exists(AutoPlayEntryPath()));
+}
+
+TEST_F(SetupTest, FolderIsListedWheneverNoStartFileIsPending) {
+    const QString image = Home.Path() + "a.jpg";
+    WriteWholeFile(image, "x");
+    struct TCase {
+        QStringList Arguments;
+        bool Listed;
+    };
+    const TCase cases[] = {{{}, true},
+                           {{"/RESET"}, true},
+                           {{"/CAM:/media/u/CAM"}, true},
+                           {{Home.Path() + "missing.jpg"}, true},
+                           {{image}, false}};
+    for (const TCase& c : cases) {
+        Host = TFakeFrameHost();
+        State = TMainState();
+        RunSetup(c.Arguments);
+        EXPECT_EQ(Host.Called("SelectModePage"), c.Listed) << c.Arguments.join(u' ').toStdString();
+        EXPECT_EQ(State.PendingStartFile, c.Listed ? QString() : image);
+    }
+    EXPECT_EQ(State.PendingCameraSource, std::nullopt);
+    State = TMainState();
+    RunSetup({"/cam:/media/u/CAM"});
+    EXPECT_EQ(State.PendingCameraSource, "/media/u/CAM");
+}
+
+struct TFailureCase {
+    QStringList Failing;
+    QString Message; // empty: none
+    QStringList StillCalled;
+};
+
+class SetupFailure : public TFrameFixture, public ::testing::WithParamInterface<TFailureCase> {};
+
+TEST_P(SetupFailure, CostsOnlyItsStep) {
+    QDir().mkpath(Home.Path() + "Pictures");
+    for (const QString& name : GetParam().Failing) Host.Failing.insert(name);
+    RunSetup();
+    const QStringList expected =
+        GetParam().Message.isEmpty() ? QStringList() : QStringList{GetParam().Message};
+    EXPECT_EQ(Prompter.ShownTexts(), expected);
+    for (const QString& name : GetParam().StillCalled) EXPECT_TRUE(Host.Called(name)) << name;
+    EXPECT_FALSE(State.StartupInProgress);
+    EXPECT_TRUE(State.SetupFinished);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InjectedFailures, SetupFailure,
+    ::testing::Values(
+        TFailureCase{{"PrepareWindow"}, SetupMessages::SettingOptions, {"RestoreWindow"}},
+        TFailureCase{{"ApplyToolbarDocks"}, SetupMessages::SettingOptions, {"ApplyLayout"}},
+        TFailureCase{{"ApplyLayout", "ApplyBars"},
+                     SetupMessages::SettingOptions,
+                     {"ApplyBackground", "SelectModePage"}},
+        TFailureCase{{"SetTreeFolder"}, SetupMessages::Preferences, {"RestoreWindow"}},
+        TFailureCase{{"RestoreWindow"},
+                     SetupMessages::Preferences,
+                     {"ApplyPanelSizes", "UpdateFitIndicators", "FillFavoritesLists"}},
+        TFailureCase{{"RestoreWindow", "FillFavoritesLists"},
+                     SetupMessages::Preferences,
+                     {"ApplyPanelSizes", "SelectModePage"}},
+        TFailureCase{{"HideSplash"}, {}, {"SelectModePage", "ApplyThumbMode"}},
+        TFailureCase{{"SelectModePage"}, SetupMessages::StartUp, {"ApplyThumbMode"}},
+        TFailureCase{{"ApplyThumbMode"}, SetupMessages::SettingOptions, {}}));
+
+TEST_F(SetupTest, CorruptedOptionsAreReportedOnlyForOurVersion) {
+    struct TCase {
+        const char* Version;
+        const char* Options;
+        bool Reported;
+        int BrowseMode;
+    };
+    const TCase cases[] = {
+        {"Glimmet 0.0", "111114210101020010001177", false, BrowseFavorites},
+        {"current", "111114210101020010001177", true, BrowseFolders},
+        {"current", "11111x210101020010001119", true, BrowseFolders},
+        {"Glimmet 0.0", "11111x210101020010001119", false, BrowseFolders},
+    };
+    for (const TCase& c : cases) {
+        Host = TFakeFrameHost();
+        State = TMainState();
+        Prompter = TScriptedPrompter();
+        Store("Version", QString(c.Version) == "current" ? ProductVersionText() : c.Version);
+        Store("Options", c.Options);
+        RunSetup();
+        EXPECT_EQ(Prompter.ShownTexts(),
+                  c.Reported ? QStringList{SetupMessages::Corrupted} : QStringList())
+            << c.Options;
+        EXPECT_EQ(State.BrowseMode, c.BrowseMode) << c.Options;
+    }
+}
+
+TEST_F(SetupTest, PasswordPromptComesBeforeAnyOtherModalWindow) {
+    Screen.Depth = 8; // asks for the colour-depth hint
+    Registry.WriteInteger(TRegHive::CurrentUser, SettingsKeys::Main, "ThumbMode", 1);
+    Store("TwainHandle", QString::number(calcaccesspw("secret")));
+    Host.Passwords = QStringList{"guess", "secret"};
+    qsizetype shownBeforeFirstPrompt = -1;
+    Host.OnAskPassword = [&] {
+        if (shownBeforeFirstPrompt < 0) shownBeforeFirstPrompt = Prompter.Shown().size();
+    };
+    Prompter.QueueHintAnswer(false);
+    RunSetup();
+    EXPECT_EQ(shownBeforeFirstPrompt, 0);
+    EXPECT_LT(IndexOf(Host.Calls, "HideSplash"), IndexOf(Host.Calls, "AskPassword"));
+    EXPECT_EQ(Prompter.ShownTexts(),
+              QStringList({"The password you entered was incorrect please try again!",
+                           SetupMessages::Loading, "Windows Color Depth"}));
+    EXPECT_FALSE(State.Warnings.WarningColour);
+    EXPECT_TRUE(Host.Called("UsePaletteGrid"));
+    EXPECT_TRUE(State.SetupFinished);
+}
+
+TEST_F(SetupTest, RefusedPasswordEndsSetupWithoutShowingTheWaitingMessages) {
+    Registry.WriteInteger(TRegHive::CurrentUser, SettingsKeys::Main, "ThumbMode", 1);
+    Store("TwainHandle", QString::number(calcaccesspw("secret")));
+    Store("AfterPWApp", "/usr/bin/true");
+    RunSetup();
+    EXPECT_EQ(Host.CallsOf("AskPassword").size(), 3);
+    EXPECT_EQ(Prompter.ShownTexts().size(), 3);
+    EXPECT_EQ(Prompter.ShownTexts().last(),
+              "You failed to enter the correct password.  Glimmet cannot be opened!");
+    EXPECT_TRUE(State.CloseRequest);
+    EXPECT_TRUE(State.StartupInProgress);
+    EXPECT_FALSE(Host.Called("SelectModePage"));
+    EXPECT_FALSE(Host.Called("RestoreWindow"));
+    EXPECT_FALSE(Host.Called("LaunchProgram"));
+}
+
+TEST_F(SetupTest, ProgramAfterTheAcceptedPassword) {
+    Store("TwainHandle", QString::number(calcaccesspw("secret")));
+    Store("AfterPWApp", "/usr/local/bin/after");
+    Host.Passwords = QStringList{"secret"};
+    Host.LaunchSucceeds = false;
+    RunSetup();
+    EXPECT_EQ(Host.CallsOf("LaunchProgram"), QStringList{"LaunchProgram(/usr/local/bin/after)"});
+    EXPECT_EQ(Prompter.ShownTexts(), QStringList{SetupMessages::PostPassword});
+}
+
+TEST_F(SetupTest, ResetRequestEmptiesTheStore) {
+    for (const char* how : {"DoReset", "/reset"}) {
+        State = TMainState();
+        Store("GMXLayout", "3");
+        Registry.WriteString(TRegHive::CurrentUser, SettingsKeys::Warning, "WarningColour",
+                             "False");
+        Registry.WriteString(TRegHive::CurrentUser, SettingsKeys::Toolbars + "\\MainToolbar", "Rev",
+                             "1");
+        QStringList arguments;
+        if (QString(how) == "DoReset")
+            Store("DoReset", "true");
+        else
+            arguments << how;
+        RunSetup(arguments);
+        EXPECT_EQ(State.Settings.GMXLayout, 1) << how;
+        EXPECT_TRUE(State.Warnings.WarningColour) << how;
+        TRegistry saved(RegistryPath());
+        EXPECT_EQ(Stored(saved, "DoReset"), "False") << how;
+        EXPECT_EQ(Stored(saved, "GMXLayout"), "<missing>") << how;
+        EXPECT_FALSE(saved.KeyExists(TRegHive::CurrentUser, SettingsKeys::Toolbars)) << how;
+    }
+}
+
+TEST_F(SetupTest, UnreadableStoreIsReportedAndTheDefaultsUsed) {
+    QDir().mkpath(Home.Path() + "config/Corvane");
+    WriteWholeFile(RegistryPath(), "not a registry file");
+    TRegistry unreadable(RegistryPath());
+    ::Setup(State, unreadable, Host, Prompter, Context());
+    EXPECT_EQ(Prompter.ShownTexts(), QStringList{SetupMessages::Opening});
+    EXPECT_EQ(State.Settings.GMXLayout, 1);
+    EXPECT_TRUE(State.SetupFinished);
+}
+
+TEST_F(SetupTest, ListsAreLoadedBesideTheSettings) {
+    WriteWholeFile(Data + "favdir.txt", "/srv/b\r\n/srv/A\r\n\r\n/srv/c\n");
+    WriteWholeFile(Data + "dirs.lst", "/x/2\r\n/x/1\r\n");
+    WriteWholeFile(Data + "invalid.res", "x");
+    RunSetup();
+    EXPECT_EQ(State.FavoriteFolders, QStringList({"/srv/A", "/srv/b", "/srv/c"}));
+    EXPECT_EQ(State.RecentFolders, QStringList({"/x/2", "/x/1"}));
+    EXPECT_EQ(State.SheetInvalidPicture, Data + "invalid.res");
+}
+
+TEST_F(SetupTest, CacheFallsBackToTheTemporaryFolder) {
+    WriteWholeFile(Home.Path() + "cache/Corvane", "a file where the folder should be");
+    RunSetup();
+    EXPECT_EQ(State.CacheFolder, Home.Path() + "tmp/private/");
+}
+
+} // namespace
