@@ -21,6 +21,8 @@ TCommandLine ClassifyCommandLine(const QStringList& arguments) {
         result.CameraSource = *source;
     } else if (QFileInfo(result.First).isFile()) {
         result.Request = TStartRequest::File;
+    } else if (QFileInfo(result.First).isDir()) {
+        result.Request = TStartRequest::Folder;
     } else {
         result.Request = TStartRequest::Other;
     }

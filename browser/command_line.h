@@ -12,6 +12,7 @@ enum class TStartRequest {
     Reset,     // "/RESET" in any case
     Camera,    // "/CAM:" in any case at the start, then the camera source
     File,      // an existing file
+    Folder,    // an existing folder, shown in Folders mode
     Other      // anything else, such as a file that is not there
 };
 

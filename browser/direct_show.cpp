@@ -17,7 +17,8 @@ void directshow(const QString& path, TMainState& state, TFrameHost& host, TPromp
             return;
         }
         if (state.BrowseMode != BrowseFolders) host.SelectModePage(BrowseFolders, true);
-        const QString folder = file.absolutePath() + u'/';
+        const QString folder =
+            (file.isDir() ? file.absoluteFilePath() : file.absolutePath()) + u'/';
         if (host.TreeFolder() != folder) host.SetTreeFolder(folder);
         QString& filter = state.Settings.CurrentFilter;
         if (!filter.isEmpty() && !PassesMaskList(path, filter)) filter.clear();
@@ -36,7 +37,7 @@ void HandOver(const QStringList& arguments, TMainState& state, TPrompter& prompt
     const QString& first = arguments.front();
     if (std::optional<QString> source = isCameraParam(first)) {
         state.PendingCameraSource = *source;
-    } else if (QFileInfo(first).isFile()) {
+    } else if (QFileInfo::exists(first)) {
         state.PendingStartFile = first;
     } else {
         prompter.Message(TPromptKind::Error, DisplayMessages::Launched);

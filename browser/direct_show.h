@@ -1,6 +1,7 @@
 #pragma once
 // Showing a file handed over from outside: the command line, a later start of the program, a
-// file dropped on the window, the watch folder or the acquisition wizard.
+// file dropped on the window, the watch folder or the acquisition wizard. A folder is listed
+// in Folders mode.
 
 #include "main_state.h"
 
@@ -20,6 +21,6 @@ inline const QString Launched = QStringLiteral("An image was launched but cannot
 void directshow(const QString& path, TMainState& state, TFrameHost& host, TPrompter& prompter);
 
 // The command line of a later start: a camera argument becomes the pending camera source, an
-// existing file the pending start file, which the idle dispatcher shows once no modal window is
-// open.
+// existing file or folder the pending start file, which the idle dispatcher shows once no modal
+// window is open.
 void HandOver(const QStringList& arguments, TMainState& state, TPrompter& prompter);

@@ -44,7 +44,6 @@ public:
     virtual void HideSplash() = 0;
     // Shows the mode's page and runs the mode change; handedOver: for a file given from outside.
     virtual void SelectModePage(int browseMode, bool handedOver) = 0;
-    virtual void UsePaletteGrid() = 0;
     // The text typed into the password window, empty on Cancel.
     virtual QString AskPassword() = 0;
     virtual bool LaunchProgram(const QString& path) = 0;

@@ -1,5 +1,9 @@
 #include "main_state.h"
 
+QString ProductVersion() {
+    return QStringLiteral(GLIMMET_VERSION);
+}
+
 QString ProductVersionText() {
-    return QStringLiteral("Glimmet " GLIMMET_VERSION);
+    return "Glimmet " + ProductVersion();
 }

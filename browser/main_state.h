@@ -48,5 +48,6 @@ struct TMainState {
     int PreviousTipCount = InitialTipCount;
 };
 
-// "Glimmet " and the product version.
+// The product version, and "Glimmet " followed by it.
+QString ProductVersion();
 QString ProductVersionText();

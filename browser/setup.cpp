@@ -219,7 +219,7 @@ private:
     void ChooseStart() {
         const TCommandLine& line = FContext.CommandLine;
         if (line.Request == TStartRequest::Camera) FState.PendingCameraSource = line.CameraSource;
-        if (line.Request == TStartRequest::File) {
+        if (line.Request == TStartRequest::File || line.Request == TStartRequest::Folder) {
             FState.PendingStartFile = line.First;
             return;
         }
@@ -228,7 +228,6 @@ private:
 
     void CheckColourDepth() {
         if (FContext.Screen.Depth >= 16) return;
-        FHost.UsePaletteGrid();
         if (FState.Warnings.WarningColour)
             FState.Warnings.WarningColour =
                 FPrompter.ShowHint({"Windows Color Depth", SetupMessages::ColourDepth, true});

@@ -34,7 +34,7 @@ TEST(CommandLine, OnlyTheFirstArgumentIsClassified) {
         {{camLikePath}, TStartRequest::File, {}},
         {{image, "/RESET"}, TStartRequest::File, {}},
         {{dir.path() + "/missing.jpg"}, TStartRequest::Other, {}},
-        {{dir.path()}, TStartRequest::Other, {}},
+        {{dir.path()}, TStartRequest::Folder, {}},
     };
     for (const TCase& c : cases) {
         const TCommandLine line = ClassifyCommandLine(c.Arguments);

@@ -41,6 +41,13 @@ TEST_F(DirectShow, SameFolderAndCoveringFilterStay) {
     EXPECT_EQ(State.Settings.CurrentFilter, "*.JPG; *.JPE;*.JPEG");
 }
 
+TEST_F(DirectShow, FolderIsListedInFoldersMode) {
+    State.BrowseMode = BrowseFavorites;
+    Show(FDir.path());
+    EXPECT_EQ(Host.Calls, QStringList({"SelectModePage(3,handed)", "SetTreeFolder(" + Dir() + ")",
+                                       "RefreshFileList()"}));
+}
+
 TEST_F(DirectShow, FavoritesListOpensInFavoritesMode) {
     Show(Dir() + "Holiday.FVT");
     EXPECT_EQ(Host.Calls, QStringList({"LoadBookmarkFile(" + Dir() + "Holiday.FVT)",

@@ -71,7 +71,6 @@ public:
     void SelectModePage(int mode, bool handedOver) override {
         Record("SelectModePage", QString::number(mode) + (handedOver ? ",handed" : ""));
     }
-    void UsePaletteGrid() override { Record("UsePaletteGrid"); }
     QString AskPassword() override {
         Record("AskPassword");
         if (OnAskPassword) OnAskPassword();

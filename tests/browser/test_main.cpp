@@ -1,7 +1,9 @@
 // The browser tests share one QApplication (offscreen, set by CMake), made by a global
-// environment so that listing the tests needs no display.
+// environment so that listing the tests needs no display. Qt gets a private runtime folder of
+// the run's own, as the program gives it one.
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -11,10 +13,20 @@ namespace {
 
 class TQtEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { FApplication = std::make_unique<QApplication>(FArgc, FArgv); }
-    void TearDown() override { FApplication.reset(); }
+    void SetUp() override {
+        if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
+            FRuntime = std::make_unique<QTemporaryDir>();
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(FRuntime->path()));
+        }
+        FApplication = std::make_unique<QApplication>(FArgc, FArgv);
+    }
+    void TearDown() override {
+        FApplication.reset();
+        FRuntime.reset();
+    }
 
 private:
+    std::unique_ptr<QTemporaryDir> FRuntime;
     int FArgc = 1;
     char FName[16] = "browser_tests";
     char* FArgv[2] = {FName, nullptr};

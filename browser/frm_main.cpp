@@ -1,0 +1,507 @@
+#include "frm_main.h"
+
+#include "companion_windows.h"
+#include "direct_show.h"
+#include "file_masks.h"
+#include "idle_dispatch.h"
+#include "list_files.h"
+#include "pg_image.h"
+#include "pg_qt_view.h"
+#include "prompter.h"
+#include "setup.h"
+#include "shutdown.h"
+#include "tips.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QListWidget>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+QWidget* Area(const char* name, QWidget* parent) {
+    auto* area = new QWidget(parent);
+    area->setObjectName(name);
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return area;
+}
+
+// Drawing stays locked and the hourglass shows while the panels are re-arranged.
+class TRearrangeScope {
+public:
+    explicit TRearrangeScope(QWidget& window) : FWindow(window) {
+        FWindow.setUpdatesEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~TRearrangeScope() {
+        QApplication::restoreOverrideCursor();
+        FWindow.setUpdatesEnabled(true);
+    }
+    TRearrangeScope(const TRearrangeScope&) = delete;
+    TRearrangeScope& operator=(const TRearrangeScope&) = delete;
+
+private:
+    QWidget& FWindow;
+};
+
+QString WithSlash(const QString& folder) {
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+} // namespace
+
+QEvent::Type TMainMessageEvent::EventType() {
+    static const Type type = static_cast<Type>(registerEventType());
+    return type;
+}
+
+TfrmMain::TfrmMain(TMainWindowContext context)
+    : FRegistry(context.Registry), FPrompter(context.Prompter), FCompanions(context.Companions),
+      FArguments(context.Arguments), FFolders(context.Folders), FExecutable(context.Executable),
+      FScreen(context.Screen) {
+    setObjectName("frmMain");
+    setWindowTitle("Glimmet");
+    FState.Settings = DefaultSettings(FScreen);
+    CreatePanels();
+    CreateBars();
+    CreateStatusBar();
+    ConnectActions();
+    ConnectCommands();
+    SetGMXLayout(FState.Settings.GMXLayout, false);
+    resize(FState.Settings.WPWidth, FState.Settings.WPHeight);
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            [this] { RunIdle(); });
+}
+
+TfrmMain::~TfrmMain() {
+    HideSplash();
+}
+
+void TfrmMain::CreatePanels() {
+    FOuter = new QSplitter(this);
+    FOuter->setObjectName("splMain");
+    FOuter->setChildrenCollapsible(false);
+    FLeft = new QSplitter(FOuter);
+    FLeft->setObjectName("pnlLeft");
+    FLeft->setChildrenCollapsible(false);
+    FModes = new QTabWidget(FLeft);
+    FModes->setObjectName("pgcModes");
+    FTree = new QTreeView(FModes);
+    FTree->setObjectName("directorylist");
+    FTreeModel = new QFileSystemModel(FTree);
+    FTreeModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    FTreeModel->setRootPath("/");
+    FTree->setModel(FTreeModel);
+    for (int column = 1; column < FTreeModel->columnCount(); ++column) FTree->hideColumn(column);
+    FTree->header()->hide();
+    FModes->addTab(FTree, "Folders");
+    FBookmarks = new QListWidget(FModes);
+    FBookmarks->setObjectName("lbxBookmarks");
+    FModes->addTab(FBookmarks, "Favorites");
+    FGridArea = Area("pnlFileGrid", FLeft);
+    FLeft->addWidget(FModes);
+    FLeft->addWidget(FGridArea);
+    FLeft->setStretchFactor(1, 1);
+    FImageArea = Area("pnlImage", FOuter);
+    FOuter->addWidget(FLeft);
+    FOuter->addWidget(FImageArea);
+    FOuter->setStretchFactor(1, 1);
+    FFileBox = new QListWidget(FGridArea);
+    FFileBox->setObjectName("FileBox");
+    FImage = new TPGImage(FImageArea);
+    FImage->setObjectName("PGImage");
+    FImage->SetCenter(true);
+    setCentralWidget(FOuter);
+}
+
+void TfrmMain::ConnectCommands() {
+    connect(FModes, &QTabWidget::currentChanged, this,
+            [this](int index) { ModesPageChanged(index); });
+    connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (TreeFolder() != FLastListed) FState.FolderListRefresh = true;
+    });
+    connect(FFileBox, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (!item) return;
+        FState.CurrentFile = item->data(Qt::UserRole).toString();
+        FState.PendingDisplay = true;
+    });
+    connect(FBookmarks, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        try {
+            LoadBookmarkFile(item->data(Qt::UserRole).toString());
+            RefreshFileList();
+        } catch (const std::exception&) {
+            FPrompter.Message(TPromptKind::Error, DisplayMessages::Processing);
+        }
+    });
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!FState.FirstShow) return;
+    FState.FirstShow = false;
+    // After the window has been painted once, as the splash has.
+    QTimer::singleShot(0, this, [this] { RunSetup(); });
+}
+
+void TfrmMain::RunSetup() {
+    const TSetupContext context{ClassifyCommandLine(FArguments), FFolders, FExecutable, FScreen};
+    FInSetup = true;
+    ::Setup(FState, FRegistry, *this, FPrompter, context);
+    FInSetup = false;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    FIdleInstalled = false; // a closed window dispatches nothing more
+    FormClose(FState, FRegistry, *this, FPrompter, {FFolders, FExecutable});
+    QApplication::restoreOverrideCursor();
+    event->accept();
+}
+
+void TfrmMain::RunIdle() {
+    if (!FIdleInstalled || FInIdle || FInSetup || ModalWindowOpen()) return;
+    FInIdle = true;
+    doidle(FState, *this, FPrompter);
+    FInIdle = false;
+}
+
+void TfrmMain::customEvent(QEvent* event) {
+    if (event->type() != TMainMessageEvent::EventType()) return QMainWindow::customEvent(event);
+    switch (static_cast<TMainMessageEvent*>(event)->Message) {
+    case TMainMessage::CameraSource:
+        // The acquisition wizard that takes the source over is not part of the program yet.
+        TakeCameraSource(FState);
+        break;
+    case TMainMessage::GettingStarted:
+        FState.Settings.GetStarted =
+            FCompanions.ShowGettingStarted(this, FState.Settings.GetStarted);
+        break;
+    case TMainMessage::TipOfTheDay:
+        showTipsOnStart();
+        break;
+    case TMainMessage::NewImageWindow:
+        break;
+    }
+}
+
+void TfrmMain::InstanceStarted(const QStringList& arguments) {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    HandOver(arguments, FState, FPrompter);
+}
+
+void TfrmMain::showTipsOnStart() {
+    const std::optional<TTipsFile> tips = TTipsFile::Load(FFolders.Resources + "gmtips.ini");
+    if (!tips) {
+        FPrompter.Message(TPromptKind::Warning,
+                          "Glimmet cannot locate the 'Tip of the Day' file, gmtips.ini in your "
+                          "Glimmet program folder");
+        FState.Settings.TipsOnStart = false;
+        return;
+    }
+    TTipCursor cursor(tips->Count(), FState.PreviousTipCount,
+                      [](int bound) { return QRandomGenerator::global()->bounded(bound); });
+    FState.PreviousTipCount = cursor.Count();
+    FState.Settings.TipsOnStart =
+        FCompanions.ShowTipOfTheDay(this, *tips, cursor, FState.Settings.TipsOnStart);
+}
+
+void TfrmMain::SetGMXLayout(int layout, bool resetSizes) {
+    if (layout == FLayout) return;
+    const TRearrangeScope scope(*this);
+    ArrangeLayout(layout);
+    FLayout = layout;
+    FState.Settings.GMXLayout = layout;
+    if (resetSizes)
+        ApplyPanelSizes(
+            ResetLayoutSizes(FState.Settings, layout, FState.BrowseMode, FScreen, size()));
+    RepaintGrid();
+}
+
+void TfrmMain::ArrangeLayout(int layout) {
+    const TLayoutArrangement arrangement = LayoutArrangement(layout);
+    FOuter->setOrientation(arrangement.LeftAboveImage ? Qt::Vertical : Qt::Horizontal);
+    FLeft->setOrientation(arrangement.ModeBesideGrid ? Qt::Horizontal : Qt::Vertical);
+    QWidget* inGrid = arrangement.ImageAndGridSwapped ? static_cast<QWidget*>(FImage) : FFileBox;
+    QWidget* inImage = arrangement.ImageAndGridSwapped ? static_cast<QWidget*>(FFileBox) : FImage;
+    for (QWidget* widget : {static_cast<QWidget*>(FImage), static_cast<QWidget*>(FFileBox)}) {
+        FGridArea->layout()->removeWidget(widget);
+        FImageArea->layout()->removeWidget(widget);
+    }
+    FGridArea->layout()->addWidget(inGrid);
+    FImageArea->layout()->addWidget(inImage);
+}
+
+void TfrmMain::ApplyPanelSizes(const TPanelSizes& sizes) {
+    layout()->activate();
+    auto apply = [](QSplitter* splitter, int first) {
+        const int total =
+            splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+        splitter->setSizes({first, std::max(total - first - splitter->handleWidth(), 1)});
+    };
+    apply(FOuter, sizes.LeftPanel);
+    apply(FLeft, sizes.ModePanel);
+}
+
+void TfrmMain::SetModePanelSize(int size) {
+    if (size <= 0) return;
+    const int total = FLeft->height();
+    FLeft->setSizes({size, std::max(total - size - FLeft->handleWidth(), 1)});
+}
+
+void TfrmMain::reseteverything() {
+    FState.Options.ResetLeadingPositions();
+    TSettings& s = FState.Settings;
+    s.MenuViz = s.ToolbarViz = s.SlideshowViz = s.StatusViz = true;
+    s.EditingViz = false;
+    ApplyBars();
+    const TResetSizes sizes = ResetEverythingSizes(s, FLayout, FState.BrowseMode, FScreen, size());
+    resize(sizes.Window);
+    layout()->activate();
+    ApplyPanelSizes({sizes.LeftPanel, sizes.ModePanel.value_or(FLeft->sizes().value(0))});
+    ModeChange(FState.BrowseMode);
+}
+
+void TfrmMain::PrepareWindow() {
+    FIdleInstalled = true;
+}
+
+void TfrmMain::ApplyBackground(uint32_t colour) {
+    FImage->SetColor(QColor::fromRgb(PGToQRgb(colour)));
+}
+
+void TfrmMain::SetExternalPrintCaption(const QString& caption) {
+    FActions.value("mkExternalPrint")->setText(caption);
+}
+
+void TfrmMain::SetTreeFolder(const QString& folder) {
+    QString path = QDir::cleanPath(folder);
+    const QModelIndex index = FTreeModel->index(path);
+    if (!index.isValid()) return;
+    FTree->setCurrentIndex(index);
+    FTree->scrollTo(index);
+}
+
+QString TfrmMain::TreeFolder() const {
+    const QModelIndex index = FTree->currentIndex();
+    return index.isValid() ? WithSlash(FTreeModel->filePath(index)) : QString();
+}
+
+void TfrmMain::RestoreWindow(const TWindowPlacement& placement) {
+    move(placement.Geometry.topLeft());
+    resize(placement.Geometry.size());
+    if (placement.Maximised) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+QSize TfrmMain::ClientSize() const {
+    const_cast<TfrmMain*>(this)->layout()->activate();
+    return FOuter->size();
+}
+
+void TfrmMain::UpdateFitIndicators() {
+    const bool on[] = {FState.Options.Flag(TOptionField::Shrink),
+                       FState.Options.Flag(TOptionField::Stretch), FState.Settings.Fast};
+    for (int i = 0; i < FFitIndicators.size(); ++i) FFitIndicators[i]->setEnabled(on[i]);
+    ShowFitOfImage();
+}
+
+void TfrmMain::ShowFitOfImage() {
+    const bool shrink = FState.Options.Flag(TOptionField::Shrink);
+    const bool stretch = FState.Options.Flag(TOptionField::Stretch);
+    FImage->SetStretch(shrink && stretch ? sAlwaysKAR
+                       : shrink          ? sShrinkKAR
+                       : stretch         ? sEnlargeKAR
+                                         : sNeverKAR);
+}
+
+void TfrmMain::FillFavoritesLists(const QString& currentBookmark) {
+    FBookmarks->clear();
+    const QDir data(FFolders.whereisdata());
+    for (const QFileInfo& list : data.entryInfoList({"*.fvt"}, QDir::Files, QDir::Name)) {
+        auto* item = new QListWidgetItem(list.completeBaseName(), FBookmarks);
+        item->setData(Qt::UserRole, list.absoluteFilePath());
+        if (currentBookmark == item->text() && currentBookmark != "<default>") {
+            FBookmarks->setCurrentItem(item);
+            LoadBookmarkFile(list.absoluteFilePath());
+        }
+    }
+}
+
+void TfrmMain::HideSplash() {
+    if (FSplash) FSplash->close();
+}
+
+void TfrmMain::SelectModePage(int browseMode, bool) {
+    const QSignalBlocker block(FModes);
+    FModes->setCurrentIndex(browseMode == BrowseFavorites ? 1 : 0);
+    ModeChange(browseMode);
+}
+
+void TfrmMain::ModesPageChanged(int index) {
+    // The user leaves a page: its mode panel height is remembered where the panel is above.
+    if (FState.SetupFinished && !LayoutArrangement(FLayout).ModeBesideGrid) {
+        const int height = FLeft->sizes().value(0);
+        (FState.BrowseMode == BrowseFavorites ? FState.Settings.Mode4Height
+                                              : FState.Settings.Mode3Height) = height;
+    }
+    ModeChange(index == 1 ? BrowseFavorites : BrowseFolders);
+}
+
+void TfrmMain::ModeChange(int browseMode) {
+    FState.BrowseMode = browseMode;
+    if (!LayoutArrangement(FLayout).ModeBesideGrid)
+        SetModePanelSize(ModePanelHeight(FState.Settings, browseMode));
+    FState.CurrentFile.clear();
+    RefreshFileList();
+}
+
+QString TfrmMain::AskPassword() {
+    return FCompanions.AskPassword(this);
+}
+
+bool TfrmMain::LaunchProgram(const QString& path) {
+    return QProcess::startDetached(path, {});
+}
+
+void TfrmMain::ApplyThumbMode(int mode) {
+    FFileBox->setViewMode(mode == 0 ? QListView::ListMode : QListView::IconMode);
+    FFileBox->setIconSize(mode == 2 ? QSize(48, 48) : QSize(16, 16));
+    FFileBox->setResizeMode(QListView::Adjust);
+}
+
+bool TfrmMain::ModalWindowOpen() const {
+    return QApplication::activeModalWidget() != nullptr;
+}
+
+void TfrmMain::RefreshFileList() {
+    FState.FolderListRefresh = false;
+    QStringList files;
+    if (FState.BrowseMode == BrowseFavorites) {
+        files = FFavorites;
+    } else {
+        FLastListed = TreeFolder();
+        const TSettings& s = FState.Settings;
+        if (!FLastListed.isEmpty())
+            for (const QFileInfo& file :
+                 QDir(FLastListed)
+                     .entryInfoList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase))
+                if (PassesFilter(file.fileName(), s.CurrentFilter, s.SupportFalseExt))
+                    files << file.absoluteFilePath();
+    }
+    const QSignalBlocker block(FFileBox);
+    FFileBox->clear();
+    QListWidgetItem* current = nullptr;
+    for (const QString& file : files) {
+        auto* item = new QListWidgetItem(QFileInfo(file).fileName(), FFileBox);
+        item->setData(Qt::UserRole, file);
+        if (file == FState.CurrentFile || !current) current = item;
+    }
+    FFileBox->setCurrentItem(current);
+    FState.CurrentFile = current ? current->data(Qt::UserRole).toString() : QString();
+    FState.PendingDisplay = true;
+    FSelectLabel->setText(QString("%1 files").arg(files.size()));
+}
+
+void TfrmMain::RepaintGrid() {
+    FFileBox->viewport()->update();
+}
+
+void TfrmMain::Post(TMainMessage message) {
+    QCoreApplication::postEvent(this, new TMainMessageEvent(message));
+}
+
+void TfrmMain::ShowImage() {
+    const QString file = FState.CurrentFile;
+    if (file.isEmpty()) {
+        FImage->SetPixelGraphic(nullptr);
+        FFileLabel->clear();
+        setWindowTitle("Glimmet");
+        return;
+    }
+    try {
+        ShowFitOfImage();
+        FImage->LoadFromFile(QFile::encodeName(file).toStdString());
+        FFileLabel->setText(QFileInfo(file).fileName());
+        setWindowTitle("Glimmet - " + QFileInfo(file).fileName());
+    } catch (const std::exception& e) {
+        FImage->SetPixelGraphic(nullptr);
+        FPrompter.Message(TPromptKind::Error, QString::fromUtf8(e.what()));
+    }
+}
+
+bool TfrmMain::IsSupportedImage(const QString& path) const {
+    return PassesFilter(path, QString(), FState.Settings.SupportFalseExt);
+}
+
+void TfrmMain::SelectAndShowFile(const QString& path) {
+    for (int row = 0; row < FFileBox->count(); ++row) {
+        QListWidgetItem* item = FFileBox->item(row);
+        if (item->data(Qt::UserRole).toString() != path) continue;
+        const QSignalBlocker block(FFileBox);
+        FFileBox->setCurrentItem(item);
+    }
+    FState.CurrentFile = path;
+    ShowImage();
+    FState.PendingDisplay = false;
+}
+
+void TfrmMain::LoadBookmarkFile(const QString& path) {
+    std::optional<QStringList> entries = ReadListFile(path);
+    if (!entries) throw std::runtime_error("Cannot read the favorites list");
+    FFavorites = *entries;
+}
+
+void TfrmMain::StopActivity() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TWindowPlacement TfrmMain::WindowPlacement() const {
+    return {QRect(pos(), size()), isMaximized()};
+}
+
+TPanelGeometry TfrmMain::PanelGeometry() const {
+    return {FLeft->size(), FModes->size()};
+}
+
+bool TfrmMain::BookmarkSelected() const {
+    return FBookmarks->currentItem() && FBookmarks->currentItem()->isSelected();
+}
+
+std::optional<QString> TfrmMain::FixPath(const QString& path, bool trailingSeparator) const {
+    std::optional<QString> fixed = fixpath(path, trailingSeparator, FFolders.Program);
+    if (!fixed) FPrompter.Message(TPromptKind::Error, "Dir Error");
+    return fixed;
+}
+
+void TfrmMain::writereg() {
+    ::writereg(FState, FRegistry, *this, FPrompter, {FFolders, FExecutable});
+}
+
+bool TfrmMain::showwarning(const QString& heading, const QString& text, bool offer) {
+    return FPrompter.ShowHint({heading, text, offer});
+}
+
+void TfrmMain::directshow(const QString& path) {
+    ::directshow(path, FState, *this, FPrompter);
+}
+
+void TfrmMain::resetregistry(bool keepMainKey) {
+    ::resetregistry(FRegistry, keepMainKey);
+    if (keepMainKey) FState.HintsReset = true;
+}

@@ -1,0 +1,163 @@
+#pragma once
+// TfrmMain: the main window. It maps its widgets to the start-up, layout, idle and shutdown
+// logic beside it (setup.h, shutdown.h, idle_dispatch.h, direct_show.h, window_layout.h).
+
+#include "folders.h"
+#include "frame_host.h"
+#include "main_state.h"
+#include "main_window_services.h"
+
+#include <QEvent>
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+class QAction;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QTreeView;
+class TCompanionWindows;
+class TPGImage;
+class TPrompter;
+class TRegistry;
+
+struct TMainWindowContext {
+    TRegistry& Registry;
+    TPrompter& Prompter;
+    TCompanionWindows& Companions;
+    QStringList Arguments; // without the program name
+    TFolders Folders;
+    QString Executable;
+    TScreenMetrics Screen;
+};
+
+// A window message the main window posts to itself.
+class TMainMessageEvent : public QEvent {
+public:
+    static Type EventType();
+    explicit TMainMessageEvent(TMainMessage message) : QEvent(EventType()), Message(message) {}
+    TMainMessage Message;
+};
+
+class TfrmMain : public QMainWindow, public TFrameHost, public TMainWindowServices {
+public:
+    explicit TfrmMain(TMainWindowContext context);
+    ~TfrmMain() override;
+
+    const TMainState& State() const { return FState; }
+    // Shown until set-up hides it; the window takes it over.
+    void SetSplash(QWidget* splash) { FSplash = splash; }
+    // The command line of a later start of the program.
+    void InstanceStarted(const QStringList& arguments);
+
+    void SetGMXLayout(int layout, bool resetSizes);
+    void reseteverything();
+    void showTipsOnStart();
+    // The idle dispatcher, when nothing modal is open and set-up is not running.
+    void RunIdle();
+
+    // TMainWindowServices.
+    TSettings& Settings() override { return FState.Settings; }
+    TWarningFlags& Warnings() override { return FState.Warnings; }
+    TPrompter& Prompter() override { return FPrompter; }
+    QString GetFolder(TFolderKind kind) const override { return FFolders.GetFolder(kind); }
+    std::optional<QString> FixPath(const QString& path, bool trailingSeparator) const override;
+    void writereg() override;
+    bool showwarning(const QString& heading, const QString& text, bool offer) override;
+    void directshow(const QString& path) override;
+    void resetregistry(bool keepMainKey) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void customEvent(QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    // TFrameHost.
+    void PrepareWindow() override;
+    void ApplyToolbarDocks(const std::vector<TToolbarDock>& docks) override;
+    void ApplyLayout(int layout) override { SetGMXLayout(layout, false); }
+    void ApplyBackground(uint32_t colour) override;
+    void SetExternalPrintCaption(const QString& caption) override;
+    void ApplyBars() override;
+    void SetTreeFolder(const QString& folder) override;
+    void RestoreWindow(const TWindowPlacement& placement) override;
+    QSize ClientSize() const override;
+    void ApplyPanelSizes(const TPanelSizes& sizes) override;
+    void UpdateFitIndicators() override;
+    void FillFavoritesLists(const QString& currentBookmark) override;
+    void HideSplash() override;
+    void SelectModePage(int browseMode, bool handedOver) override;
+    QString AskPassword() override;
+    bool LaunchProgram(const QString& path) override;
+    void ApplyThumbMode(int mode) override;
+    bool ModalWindowOpen() const override;
+    QString TreeFolder() const override;
+    void RefreshFileList() override;
+    void RepaintGrid() override;
+    void Post(TMainMessage message) override;
+    void ShowImage() override;
+    bool IsSupportedImage(const QString& path) const override;
+    void SelectAndShowFile(const QString& path) override;
+    void LoadBookmarkFile(const QString& path) override;
+    void CloseProgram() override { close(); }
+    void StopActivity() override;
+    bool FullScreen() const override { return false; }
+    TWindowPlacement WindowPlacement() const override;
+    std::vector<TToolbarDock> ToolbarDocks() const override;
+    TPanelGeometry PanelGeometry() const override;
+    bool BookmarkSelected() const override;
+
+    // Construction (frm_main_bars.cpp builds the menus, toolbars and status bar).
+    void CreatePanels();
+    void CreateBars();
+    void CreateStatusBar();
+    void ConnectActions();
+    void ConnectCommands();
+    QToolBar* Toolbar(const QString& name) const;
+    void ArrangeLayout(int layout);
+    void SetModePanelSize(int size);
+    void ModeChange(int browseMode);
+    void ModesPageChanged(int index);
+    void ToggleBar(bool TSettings::*visible);
+    void RunSetup();
+    void ShowFitOfImage();
+
+    TRegistry& FRegistry;
+    TPrompter& FPrompter;
+    TCompanionWindows& FCompanions;
+    const QStringList FArguments;
+    const TFolders FFolders;
+    const QString FExecutable;
+    const TScreenMetrics FScreen;
+    TMainState FState;
+    int FLayout = 0;
+    bool FIdleInstalled = false;
+    bool FInIdle = false;
+    bool FInSetup = false;
+    QString FLastListed;
+    QStringList FFavorites; // the loaded favorites list
+    QPointer<QWidget> FSplash;
+
+    QSplitter* FOuter = nullptr; // left panel and image area
+    QSplitter* FLeft = nullptr;  // mode panel and file grid area
+    QTabWidget* FModes = nullptr;
+    QWidget* FGridArea = nullptr;
+    QWidget* FImageArea = nullptr;
+    QTreeView* FTree = nullptr;
+    QFileSystemModel* FTreeModel = nullptr;
+    QListWidget* FBookmarks = nullptr;
+    QListWidget* FFileBox = nullptr;
+    TPGImage* FImage = nullptr;
+    QLabel* FFileLabel = nullptr;
+    QLabel* FSelectLabel = nullptr;
+    QList<QLabel*> FFitIndicators;
+    QHash<QString, QAction*> FActions;
+};

@@ -1,0 +1,273 @@
+// The main window started offscreen in a temporary home: its layout, its first idle and the
+// settings it writes when it closes.
+
+#include "frm_main.h"
+
+#include "companion_windows.h"
+#include "password.h"
+#include "pg_image.h"
+#include "platform_test_support.h"
+#include "registry.h"
+#include "scripted_prompter.h"
+#include "settings_store.h"
+#include "tips.h"
+#include "user_folders.h"
+
+#include <QAction>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr TRegHive User = TRegHive::CurrentUser;
+
+class TFakeCompanions : public TCompanionWindows {
+public:
+    QStringList Shown;
+    QStringList Passwords;
+
+    QString AskPassword(QWidget*) override {
+        Shown << "Password Dialog";
+        return Passwords.isEmpty() ? QString() : Passwords.takeFirst();
+    }
+    bool ShowGettingStarted(QWidget*, bool) override {
+        Shown << "Getting Started";
+        return false; // the user unticks "show at start-up"
+    }
+    bool ShowTipOfTheDay(QWidget*, const TTipsFile& tips, TTipCursor& cursor, bool) override {
+        Shown << cursor.Caption() + ": " + tips.Tip(cursor.Number());
+        return true;
+    }
+};
+
+// Runs the event loop, blocking between events as the program does, until the condition holds.
+bool RunUntil(const std::function<bool()>& condition, int timeoutMs = 10000) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow() {
+        QDir().mkpath(Data);
+        QDir().mkpath(Resources);
+    }
+    void Store(const QString& name, const QString& text) {
+        TRegistry registry;
+        registry.WriteString(User, SettingsKeys::Main, name, text);
+        registry.Save();
+    }
+    QString Stored(const QString& name) const {
+        return TRegistry().ReadString(User, SettingsKeys::Main, name).value_or("<missing>");
+    }
+    void Open(const QStringList& arguments = {}) {
+        Registry = std::make_unique<TRegistry>();
+        TFolders folders = UserFolders(Data, Temporary.Path());
+        folders.Resources = Resources;
+        Window = std::make_unique<TfrmMain>(
+            TMainWindowContext{*Registry, Prompter, Companions, arguments, folders,
+                               "/opt/glimmet/bin/glimmet", TScreenMetrics{1280, 1024, 96, 24}});
+        Window->show();
+    }
+    void Start(const QStringList& arguments = {}) {
+        Open(arguments);
+        ASSERT_TRUE(RunUntil([&] { return Window->State().SetupFinished; }));
+    }
+    void Close() {
+        Window->close();
+        Window.reset();
+    }
+    template <class T>
+    T* Child(const char* name) const {
+        return Window->findChild<T*>(name);
+    }
+    QString WriteImage(const QString& name, int width) {
+        TPixelGraphic image;
+        image.SetSizeAndFormat(width, 10, pf24Bit);
+        const QString path = Home.Path() + "pics/" + name;
+        QDir().mkpath(Home.Path() + "pics");
+        image.SaveToFile(QFile::encodeName(path).toStdString());
+        return path;
+    }
+
+    TTempHome Home;
+    const QString Data = Home.Path() + "data/Corvane/Glimmet/";
+    const QString Resources = Home.Path() + "share/glimmet/";
+    TPrivateTempFolder Temporary;
+    TScriptedPrompter Prompter;
+    TFakeCompanions Companions;
+    std::unique_ptr<TRegistry> Registry;
+    std::unique_ptr<TfrmMain> Window;
+};
+
+class MainWindowLayout : public MainWindow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MainWindowLayout, ArrangesThePanelsAndWritesTheSettingsAtShutdown) {
+    const int layout = GetParam();
+    Store("GMXLayout", QString::number(layout));
+    Start();
+    const TLayoutArrangement arrangement = LayoutArrangement(layout);
+    auto* outer = Child<QSplitter>("splMain");
+    auto* left = Child<QSplitter>("pnlLeft");
+    EXPECT_EQ(outer->orientation(), arrangement.LeftAboveImage ? Qt::Vertical : Qt::Horizontal);
+    EXPECT_EQ(left->orientation(), arrangement.ModeBesideGrid ? Qt::Horizontal : Qt::Vertical);
+    EXPECT_EQ(outer->widget(0), left);
+    EXPECT_EQ(left->widget(0)->objectName(), "pgcModes");
+    const QString gridHolds = arrangement.ImageAndGridSwapped ? "PGImage" : "FileBox";
+    EXPECT_EQ(Child<QWidget>("pnlFileGrid")
+                  ->findChild<QWidget*>(gridHolds, Qt::FindDirectChildrenOnly)
+                  ->objectName(),
+              gridHolds);
+    EXPECT_EQ(Window->size(), QSize(624, 460));
+    EXPECT_EQ(Window->pos(), QPoint(20, 14));
+    const int leftSize = arrangement.LeftAboveImage ? left->height() : left->width();
+    if (!arrangement.LeftAboveImage) {
+        EXPECT_EQ(leftSize, 346);
+    }
+
+    for (const char* bar : {"MenuBar", "MainToolbar"})
+        EXPECT_TRUE(Child<QToolBar>(bar)->isVisible()) << bar;
+    for (const char* bar : {"SlideshowToolbar", "EditingToolbar"})
+        EXPECT_FALSE(Child<QToolBar>(bar)->isVisible()) << bar;
+    EXPECT_TRUE(Window->statusBar()->isVisible());
+    QStringList menus;
+    for (QAction* menu : Child<QMenuBar>("mnuMain")->actions()) menus << menu->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Thumbnails", "&View", "&Window", "&Help"}));
+    EXPECT_TRUE(Child<QAction>("mkExit")->isEnabled());
+    EXPECT_FALSE(Child<QAction>("mkOptions")->isEnabled());
+
+    ASSERT_TRUE(RunUntil([&] { return Companions.Shown.contains("Getting Started"); }));
+    Close();
+    EXPECT_TRUE(Prompter.Shown().empty()) << Prompter.ShownTexts().join(u'|').toStdString();
+    EXPECT_EQ(Stored("GMXLayout"), QString::number(layout));
+    EXPECT_EQ(Stored("WPWidth"), "624");
+    EXPECT_EQ(Stored("WPLeft"), "20");
+    EXPECT_EQ(Stored("FileGridWidth"), QString::number(leftSize));
+    EXPECT_EQ(Stored("GetStarted"), "False");
+    EXPECT_EQ(Stored("Version"), ProductVersionText());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, MainWindowLayout, ::testing::Range(1, LayoutCount + 1));
+
+TEST_F(MainWindow, ListsTheLastFolderAndShowsItsFirstImage) {
+    const QString b = WriteImage("b.bmp", 30);
+    const QString a = WriteImage("A.bmp", 20);
+    WriteWholeFile(Home.Path() + "pics/notes.txt", "not an image");
+    Store("LastDir", Home.Path() + "pics/");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    auto* files = Child<QListWidget>("FileBox");
+    ASSERT_TRUE(RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic() != nullptr; }));
+    ASSERT_EQ(files->count(), 2);
+    EXPECT_EQ(files->item(0)->text(), "A.bmp");
+    EXPECT_EQ(files->item(1)->text(), "b.bmp");
+    EXPECT_EQ(Child<TPGImage>("PGImage")->PixelGraphic()->Width(), 20);
+
+    // A later start of the program hands over the other image.
+    Window->InstanceStarted({b});
+    ASSERT_TRUE(
+        RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic()->Width() == 30; }));
+    EXPECT_EQ(Window->State().CurrentFile, b);
+    EXPECT_EQ(files->currentItem()->text(), "b.bmp");
+    Close();
+    EXPECT_EQ(Stored("LastDir"), Home.Path() + "pics/");
+    EXPECT_TRUE(Companions.Shown.isEmpty());
+    EXPECT_EQ(a, Home.Path() + "pics/A.bmp");
+}
+
+TEST_F(MainWindow, StartFileIsShownInItsFolder) {
+    const QString image = WriteImage("c.bmp", 12);
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start({image});
+    ASSERT_TRUE(RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic() != nullptr; }));
+    EXPECT_EQ(Window->State().CurrentFile, image);
+    EXPECT_EQ(Child<QListWidget>("FileBox")->count(), 1);
+    EXPECT_EQ(Window->windowTitle(), "Glimmet - c.bmp");
+}
+
+TEST_F(MainWindow, RefusedPasswordClosesWithoutWritingTheStore) {
+    Store("TwainHandle", QString::number(calcaccesspw("secret")));
+    const QByteArray before = ReadWholeFile(TRegistry::UserFilePath());
+    Companions.Passwords = QStringList{"a", "b", "c"};
+    Open();
+    ASSERT_TRUE(RunUntil([&] { return !Window->isVisible(); }));
+    EXPECT_EQ(Companions.Shown, QStringList(3, "Password Dialog"));
+    EXPECT_EQ(Prompter.ShownTexts().last(), "Glimmet will now close.");
+    Window.reset();
+    EXPECT_EQ(ReadWholeFile(TRegistry::UserFilePath()), before);
+}
+
+TEST_F(MainWindow, TipOfTheDayAtTheFirstIdle) {
+    WriteWholeFile(Resources + "gmtips.ini", "[Tips]\nNumber=2\nTip_1=Only tip\n");
+    Store("GetStarted", "False");
+    Start();
+    ASSERT_TRUE(RunUntil([&] { return !Companions.Shown.isEmpty(); }));
+    EXPECT_EQ(Companions.Shown, QStringList{"Tip of the Day #1: Only tip"});
+    Close();
+
+    QFile::remove(Resources + "gmtips.ini");
+    Start();
+    ASSERT_TRUE(RunUntil([&] { return !Prompter.Shown().empty(); }));
+    EXPECT_EQ(Prompter.ShownTexts(),
+              QStringList{"Glimmet cannot locate the 'Tip of the Day' file, gmtips.ini in your "
+                          "Glimmet program folder"});
+    Close();
+    EXPECT_EQ(Stored("TipsOnStart"), "False");
+}
+
+TEST_F(MainWindow, ResetSettingsBringsTheBarsBack) {
+    Store("MenuViz", "False");
+    Store("StatusViz", "False");
+    Store("EditingViz", "True");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    EXPECT_FALSE(Child<QToolBar>("MenuBar")->isVisible());
+    EXPECT_TRUE(Child<QToolBar>("EditingToolbar")->isVisible());
+    EXPECT_FALSE(Window->statusBar()->isVisible());
+    Child<QAction>("mkResetSettings")->trigger();
+    EXPECT_TRUE(Child<QToolBar>("MenuBar")->isVisible());
+    EXPECT_FALSE(Child<QToolBar>("EditingToolbar")->isVisible());
+    EXPECT_TRUE(Window->statusBar()->isVisible());
+    EXPECT_EQ(Window->State().Options.Digits().mid(1, 4), "1111");
+    Child<QAction>("mkStatusBar")->trigger();
+    EXPECT_FALSE(Window->statusBar()->isVisible());
+    Close();
+    EXPECT_EQ(Stored("MenuViz"), "True");
+    EXPECT_EQ(Stored("StatusViz"), "False");
+}
+
+TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    auto* main = Child<QToolBar>("MainToolbar");
+    Window->addToolBar(Qt::LeftToolBarArea, main);
+    main->show();
+    Close();
+    Start();
+    EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MainToolbar")), Qt::LeftToolBarArea);
+    EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MenuBar")), Qt::TopToolBarArea);
+}
+
+} // namespace
