@@ -138,9 +138,8 @@ TEST_P(MainWindowLayout, ArrangesThePanelsAndWritesTheSettingsAtShutdown) {
               gridHolds);
     EXPECT_EQ(Window->size(), QSize(624, 460));
     EXPECT_EQ(Window->pos(), QPoint(20, 14));
-    const int leftSize = arrangement.LeftAboveImage ? left->height() : left->width();
     if (!arrangement.LeftAboveImage) {
-        EXPECT_EQ(leftSize, 346);
+        EXPECT_EQ(left->width(), 346);
     }
 
     for (const char* bar : {"MenuBar", "MainToolbar"})
@@ -155,6 +154,7 @@ TEST_P(MainWindowLayout, ArrangesThePanelsAndWritesTheSettingsAtShutdown) {
     EXPECT_FALSE(Child<QAction>("mkOptions")->isEnabled());
 
     ASSERT_TRUE(RunUntil([&] { return Companions.Shown.contains("Getting Started"); }));
+    const int leftSize = arrangement.LeftAboveImage ? left->height() : left->width();
     Close();
     EXPECT_TRUE(Prompter.Shown().empty()) << Prompter.ShownTexts().join(u'|').toStdString();
     EXPECT_EQ(Stored("GMXLayout"), QString::number(layout));
