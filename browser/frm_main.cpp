@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -27,9 +28,11 @@
 #include <QRandomGenerator>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -133,6 +136,10 @@ void TfrmMain::CreatePanels() {
 void TfrmMain::ConnectCommands() {
     connect(FModes, &QTabWidget::currentChanged, this,
             [this](int index) { ModesPageChanged(index); });
+    // The model reads folders in the background; the current one is revealed once its parents
+    // are there.
+    connect(FTreeModel, &QFileSystemModel::directoryLoaded, this,
+            [this] { FTree->scrollTo(FTree->currentIndex()); });
     connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (TreeFolder() != FLastListed) FState.FolderListRefresh = true;
     });
@@ -160,6 +167,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::RunSetup() {
+    if (!isVisible()) return; // closed before set-up could run
     const TSetupContext context{ClassifyCommandLine(FArguments), FFolders, FExecutable, FScreen};
     FInSetup = true;
     ::Setup(FState, FRegistry, *this, FPrompter, context);
@@ -195,6 +203,7 @@ void TfrmMain::customEvent(QEvent* event) {
         showTipsOnStart();
         break;
     case TMainMessage::NewImageWindow:
+        // Posted only at the request of the image windows, which come with their own commands.
         break;
     }
 }
@@ -375,14 +384,17 @@ QString TfrmMain::AskPassword() {
     return FCompanions.AskPassword(this);
 }
 
+// A program is started, any other file opened with the desktop's choice for it.
 bool TfrmMain::LaunchProgram(const QString& path) {
-    return QProcess::startDetached(path, {});
+    if (QFileInfo(path).isExecutable()) return QProcess::startDetached(path, {});
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+// Until the list draws thumbnails, the display modes differ in the size of the file icon.
 void TfrmMain::ApplyThumbMode(int mode) {
-    FFileBox->setViewMode(mode == 0 ? QListView::ListMode : QListView::IconMode);
-    FFileBox->setIconSize(mode == 2 ? QSize(48, 48) : QSize(16, 16));
-    FFileBox->setResizeMode(QListView::Adjust);
+    FFileIcon = mode == 0 ? QIcon() : style()->standardIcon(QStyle::SP_FileIcon);
+    FFileBox->setIconSize(mode == 2 ? QSize(32, 32) : QSize(16, 16));
+    for (int row = 0; row < FFileBox->count(); ++row) FFileBox->item(row)->setIcon(FFileIcon);
 }
 
 bool TfrmMain::ModalWindowOpen() const {
@@ -408,14 +420,14 @@ void TfrmMain::RefreshFileList() {
     FFileBox->clear();
     QListWidgetItem* current = nullptr;
     for (const QString& file : files) {
-        auto* item = new QListWidgetItem(QFileInfo(file).fileName(), FFileBox);
+        auto* item = new QListWidgetItem(FFileIcon, QFileInfo(file).fileName(), FFileBox);
         item->setData(Qt::UserRole, file);
         if (file == FState.CurrentFile || !current) current = item;
     }
     FFileBox->setCurrentItem(current);
     FState.CurrentFile = current ? current->data(Qt::UserRole).toString() : QString();
     FState.PendingDisplay = true;
-    FSelectLabel->setText(QString("%1 files").arg(files.size()));
+    FSelectLabel->setText(QString("Files: %1").arg(files.size()));
 }
 
 void TfrmMain::RepaintGrid() {

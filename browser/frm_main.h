@@ -9,6 +9,7 @@
 
 #include <QEvent>
 #include <QHash>
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -144,6 +145,7 @@ private:
     bool FInSetup = false;
     QString FLastListed;
     QStringList FFavorites; // the loaded favorites list
+    QIcon FFileIcon;
     QPointer<QWidget> FSplash;
 
     QSplitter* FOuter = nullptr; // left panel and image area

@@ -57,7 +57,13 @@ private:
         if (FDeferring)
             FDeferred.emplace_back(kind, text);
         else
-            FPrompter.Message(kind, text);
+            Show(kind, text);
+    }
+
+    // The splash stays on top: it goes before any message that it could hide.
+    void Show(TPromptKind kind, const QString& text) {
+        IgnoreFailure([&] { FHost.HideSplash(); });
+        FPrompter.Message(kind, text);
     }
 
     template <class Step>
@@ -166,7 +172,7 @@ private:
             }
         }
         FDeferring = false;
-        for (const auto& [kind, text] : std::exchange(FDeferred, {})) FPrompter.Message(kind, text);
+        for (const auto& [kind, text] : std::exchange(FDeferred, {})) Show(kind, text);
         const QString after = FState.Settings.AfterPWApp;
         if (HasPassword(handle) && !after.isEmpty())
             Guard(SetupMessages::PostPassword, [&] {
