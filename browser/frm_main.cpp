@@ -26,6 +26,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -136,10 +137,19 @@ void TfrmMain::CreatePanels() {
 void TfrmMain::ConnectCommands() {
     connect(FModes, &QTabWidget::currentChanged, this,
             [this](int index) { ModesPageChanged(index); });
-    // The model reads folders in the background; the current one is revealed once its parents
-    // are there.
-    connect(FTreeModel, &QFileSystemModel::directoryLoaded, this,
-            [this] { FTree->scrollTo(FTree->currentIndex()); });
+    // The model reads and sorts folders in the background: a folder the program moved to is
+    // revealed again as rows arrive, until the user takes the tree in hand.
+    auto reveal = [this] {
+        if (FRevealTreeFolder)
+            QTimer::singleShot(0, FTree, [this] {
+                FTree->scrollTo(FTree->currentIndex(), QAbstractItemView::PositionAtCenter);
+            });
+    };
+    connect(FTreeModel, &QAbstractItemModel::rowsInserted, this, reveal);
+    connect(FTreeModel, &QAbstractItemModel::layoutChanged, this, reveal);
+    connect(FTree, &QTreeView::pressed, this, [this] { FRevealTreeFolder = false; });
+    connect(FTree->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { FRevealTreeFolder = false; });
     connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (TreeFolder() != FLastListed) FState.FolderListRefresh = true;
     });
@@ -305,6 +315,7 @@ void TfrmMain::SetTreeFolder(const QString& folder) {
     if (!index.isValid()) return;
     FTree->setCurrentIndex(index);
     FTree->scrollTo(index);
+    FRevealTreeFolder = true;
 }
 
 QString TfrmMain::TreeFolder() const {

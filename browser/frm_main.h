@@ -143,6 +143,7 @@ private:
     bool FIdleInstalled = false;
     bool FInIdle = false;
     bool FInSetup = false;
+    bool FRevealTreeFolder = false;
     QString FLastListed;
     QStringList FFavorites; // the loaded favorites list
     QIcon FFileIcon;
