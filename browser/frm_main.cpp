@@ -2,9 +2,7 @@
 
 #include "companion_windows.h"
 #include "direct_show.h"
-#include "file_masks.h"
 #include "idle_dispatch.h"
-#include "list_files.h"
 #include "pg_image.h"
 #include "pg_qt_view.h"
 #include "prompter.h"
@@ -29,7 +27,6 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -63,10 +60,6 @@ public:
 private:
     QWidget& FWindow;
 };
-
-QString WithSlash(const QString& folder) {
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
 
 } // namespace
 
@@ -309,20 +302,6 @@ void TfrmMain::SetExternalPrintCaption(const QString& caption) {
     FActions.value("mkExternalPrint")->setText(caption);
 }
 
-void TfrmMain::SetTreeFolder(const QString& folder) {
-    QString path = QDir::cleanPath(folder);
-    const QModelIndex index = FTreeModel->index(path);
-    if (!index.isValid()) return;
-    FTree->setCurrentIndex(index);
-    FTree->scrollTo(index);
-    FRevealTreeFolder = true;
-}
-
-QString TfrmMain::TreeFolder() const {
-    const QModelIndex index = FTree->currentIndex();
-    return index.isValid() ? WithSlash(FTreeModel->filePath(index)) : QString();
-}
-
 void TfrmMain::RestoreWindow(const TWindowPlacement& placement) {
     move(placement.Geometry.topLeft());
     resize(placement.Geometry.size());
@@ -334,61 +313,8 @@ QSize TfrmMain::ClientSize() const {
     return FOuter->size();
 }
 
-void TfrmMain::UpdateFitIndicators() {
-    const bool on[] = {FState.Options.Flag(TOptionField::Shrink),
-                       FState.Options.Flag(TOptionField::Stretch), FState.Settings.Fast};
-    for (int i = 0; i < FFitIndicators.size(); ++i) FFitIndicators[i]->setEnabled(on[i]);
-    ShowFitOfImage();
-}
-
-void TfrmMain::ShowFitOfImage() {
-    const bool shrink = FState.Options.Flag(TOptionField::Shrink);
-    const bool stretch = FState.Options.Flag(TOptionField::Stretch);
-    FImage->SetStretch(shrink && stretch ? sAlwaysKAR
-                       : shrink          ? sShrinkKAR
-                       : stretch         ? sEnlargeKAR
-                                         : sNeverKAR);
-}
-
-void TfrmMain::FillFavoritesLists(const QString& currentBookmark) {
-    FBookmarks->clear();
-    const QDir data(FFolders.whereisdata());
-    for (const QFileInfo& list : data.entryInfoList({"*.fvt"}, QDir::Files, QDir::Name)) {
-        auto* item = new QListWidgetItem(list.completeBaseName(), FBookmarks);
-        item->setData(Qt::UserRole, list.absoluteFilePath());
-        if (currentBookmark == item->text() && currentBookmark != "<default>") {
-            FBookmarks->setCurrentItem(item);
-            LoadBookmarkFile(list.absoluteFilePath());
-        }
-    }
-}
-
 void TfrmMain::HideSplash() {
     if (FSplash) FSplash->close();
-}
-
-void TfrmMain::SelectModePage(int browseMode, bool) {
-    const QSignalBlocker block(FModes);
-    FModes->setCurrentIndex(browseMode == BrowseFavorites ? 1 : 0);
-    ModeChange(browseMode);
-}
-
-void TfrmMain::ModesPageChanged(int index) {
-    // The user leaves a page: its mode panel height is remembered where the panel is above.
-    if (FState.SetupFinished && !LayoutArrangement(FLayout).ModeBesideGrid) {
-        const int height = FLeft->sizes().value(0);
-        (FState.BrowseMode == BrowseFavorites ? FState.Settings.Mode4Height
-                                              : FState.Settings.Mode3Height) = height;
-    }
-    ModeChange(index == 1 ? BrowseFavorites : BrowseFolders);
-}
-
-void TfrmMain::ModeChange(int browseMode) {
-    FState.BrowseMode = browseMode;
-    if (!LayoutArrangement(FLayout).ModeBesideGrid)
-        SetModePanelSize(ModePanelHeight(FState.Settings, browseMode));
-    FState.CurrentFile.clear();
-    RefreshFileList();
 }
 
 QString TfrmMain::AskPassword() {
@@ -401,93 +327,12 @@ bool TfrmMain::LaunchProgram(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-// Until the list draws thumbnails, the display modes differ in the size of the file icon.
-void TfrmMain::ApplyThumbMode(int mode) {
-    FFileIcon = mode == 0 ? QIcon() : style()->standardIcon(QStyle::SP_FileIcon);
-    FFileBox->setIconSize(mode == 2 ? QSize(32, 32) : QSize(16, 16));
-    for (int row = 0; row < FFileBox->count(); ++row) FFileBox->item(row)->setIcon(FFileIcon);
-}
-
 bool TfrmMain::ModalWindowOpen() const {
     return QApplication::activeModalWidget() != nullptr;
 }
 
-void TfrmMain::RefreshFileList() {
-    FState.FolderListRefresh = false;
-    QStringList files;
-    if (FState.BrowseMode == BrowseFavorites) {
-        files = FFavorites;
-    } else {
-        FLastListed = TreeFolder();
-        const TSettings& s = FState.Settings;
-        if (!FLastListed.isEmpty())
-            for (const QFileInfo& file :
-                 QDir(FLastListed)
-                     .entryInfoList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase))
-                if (PassesFilter(file.fileName(), s.CurrentFilter, s.SupportFalseExt))
-                    files << file.absoluteFilePath();
-    }
-    const QSignalBlocker block(FFileBox);
-    FFileBox->clear();
-    QListWidgetItem* current = nullptr;
-    for (const QString& file : files) {
-        auto* item = new QListWidgetItem(FFileIcon, QFileInfo(file).fileName(), FFileBox);
-        item->setData(Qt::UserRole, file);
-        if (file == FState.CurrentFile || !current) current = item;
-    }
-    FFileBox->setCurrentItem(current);
-    FState.CurrentFile = current ? current->data(Qt::UserRole).toString() : QString();
-    FState.PendingDisplay = true;
-    FSelectLabel->setText(QString("Files: %1").arg(files.size()));
-}
-
-void TfrmMain::RepaintGrid() {
-    FFileBox->viewport()->update();
-}
-
 void TfrmMain::Post(TMainMessage message) {
     QCoreApplication::postEvent(this, new TMainMessageEvent(message));
-}
-
-void TfrmMain::ShowImage() {
-    const QString file = FState.CurrentFile;
-    if (file.isEmpty()) {
-        FImage->SetPixelGraphic(nullptr);
-        FFileLabel->clear();
-        setWindowTitle("Glimmet");
-        return;
-    }
-    try {
-        ShowFitOfImage();
-        FImage->LoadFromFile(QFile::encodeName(file).toStdString());
-        FFileLabel->setText(QFileInfo(file).fileName());
-        setWindowTitle("Glimmet - " + QFileInfo(file).fileName());
-    } catch (const std::exception& e) {
-        FImage->SetPixelGraphic(nullptr);
-        FPrompter.Message(TPromptKind::Error, QString::fromUtf8(e.what()));
-    }
-}
-
-bool TfrmMain::IsSupportedImage(const QString& path) const {
-    return PassesFilter(path, QString(), FState.Settings.SupportFalseExt);
-}
-
-void TfrmMain::SelectAndShowFile(const QString& path) {
-    for (int row = 0; row < FFileBox->count(); ++row) {
-        QListWidgetItem* item = FFileBox->item(row);
-        if (item->data(Qt::UserRole).toString() != path) continue;
-        const QSignalBlocker block(FFileBox);
-        FFileBox->setCurrentItem(item);
-    }
-    FState.CurrentFile = path;
-    ShowImage();
-    FState.PendingDisplay = false;
-}
-
-void TfrmMain::LoadBookmarkFile(const QString& path) {
-    std::optional<QStringList> entries = ReadListFile(path);
-    if (!entries) throw std::runtime_error("Cannot read the favorites list");
-    FFavorites = *entries;
 }
 
 void TfrmMain::StopActivity() {

@@ -14,6 +14,10 @@ struct TFixCase {
     std::optional<QString> Fixed;
 };
 
+void PrintTo(const TFixCase& c, std::ostream* out) {
+    *out << '"' << c.Path << (c.Trailing ? "\" with separator" : "\" without separator");
+}
+
 class FixPath : public ::testing::TestWithParam<TFixCase> {};
 
 TEST_P(FixPath, Normalises) {

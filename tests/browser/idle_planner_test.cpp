@@ -18,6 +18,10 @@ struct TPlanCase {
     std::vector<TIdleAction> Actions;
 };
 
+void PrintTo(const TPlanCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class IdlePlan : public ::testing::TestWithParam<TPlanCase> {};
 
 TEST_P(IdlePlan, FlagsGiveActions) {

@@ -22,6 +22,10 @@ struct TDecodeCase {
     bool Corrupted;
 };
 
+void PrintTo(const TDecodeCase& c, std::ostream* out) {
+    *out << '"' << c.Stored << (c.VersionMatched ? "\" same version" : "\" new version");
+}
+
 class OptionsDecode : public ::testing::TestWithParam<TDecodeCase> {};
 
 TEST_P(OptionsDecode, GivesTheStoredOrTheDefaultDigits) {

@@ -91,6 +91,10 @@ struct TStoredCase {
     const char* ReadsAs;
 };
 
+void PrintTo(const TStoredCase& c, std::ostream* out) {
+    *out << c.Name << "=\"" << c.Stored << '"';
+}
+
 class StoredValue : public SettingsStore, public ::testing::WithParamInterface<TStoredCase> {};
 
 TEST_P(StoredValue, ReadsAsExpected) {

@@ -103,6 +103,10 @@ struct TFailureCase {
     QStringList StillCalled;
 };
 
+void PrintTo(const TFailureCase& c, std::ostream* out) {
+    *out << c.Failing.join(" and ").toStdString() << " failing";
+}
+
 class SetupFailure : public TFrameFixture, public ::testing::WithParamInterface<TFailureCase> {};
 
 TEST_P(SetupFailure, CostsOnlyItsStep) {
