@@ -107,19 +107,19 @@ void TfrmMain::CreateBars() {
         bars[kinds[i]] = bar;
     }
     bars.at(TCommandBar::None)->addWidget(menuBar);
-    for (const TCommandSpec& spec : MainCommands()) {
-        if (QString(spec.Caption) == "-") {
-            menuFor(spec.Menu)->addSeparator();
+    for (const TCommandSpec& command : MainCommands()) {
+        if (QString(command.Caption) == "-") {
+            menuFor(command.Menu)->addSeparator();
             continue;
         }
-        auto* action = new QAction(spec.Caption, this);
-        action->setObjectName(spec.Name);
-        action->setToolTip(spec.Hint[0] ? spec.Hint : spec.Caption);
-        action->setEnabled(Implemented.contains(spec.Name));
-        if (spec.Glyph) action->setIcon(GlyphIcon(spec.Glyph));
-        if (spec.Menu) menuFor(spec.Menu)->addAction(action);
-        if (spec.Bar != TCommandBar::None) bars.at(spec.Bar)->addAction(action);
-        FActions.insert(spec.Name, action);
+        auto* action = new QAction(command.Caption, this);
+        action->setObjectName(command.Name);
+        action->setToolTip(command.Hint[0] ? command.Hint : command.Caption);
+        action->setEnabled(Implemented.contains(command.Name));
+        if (command.Glyph) action->setIcon(GlyphIcon(command.Glyph));
+        if (command.Menu) menuFor(command.Menu)->addAction(action);
+        if (command.Bar != TCommandBar::None) bars.at(command.Bar)->addAction(action);
+        FActions.insert(command.Name, action);
     }
     FActions.value("mkExternalPrint")->setVisible(false);
     FActions.value("mkWatchdirectory")->setVisible(false);

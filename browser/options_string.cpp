@@ -12,7 +12,7 @@ struct TFieldSpec {
     int Min, Max;
 };
 
-TFieldSpec Spec(TOptionField field) {
+TFieldSpec LayoutOf(TOptionField field) {
     switch (field) {
     case TOptionField::BrowseMode:
         return {6, 1, BrowseFolders, BrowseFavorites};
@@ -38,8 +38,8 @@ TFieldSpec Spec(TOptionField field) {
     throw std::invalid_argument("Unknown options field");
 }
 
-int ReadDigits(const QString& digits, const TFieldSpec& spec) {
-    return digits.mid(spec.Position - 1, spec.Width).toInt();
+int ReadDigits(const QString& digits, const TFieldSpec& layout) {
+    return digits.mid(layout.Position - 1, layout.Width).toInt();
 }
 
 bool AllDigits(const QString& text) {
@@ -64,17 +64,18 @@ QString TOptions::Encoded() const {
 }
 
 int TOptions::Value(TOptionField field) const {
-    const TFieldSpec spec = Spec(field);
-    const int value = ReadDigits(FDigits, spec);
-    if (value >= spec.Min && value <= spec.Max) return value;
-    return ReadDigits(DefaultDigits(), spec);
+    const TFieldSpec layout = LayoutOf(field);
+    const int value = ReadDigits(FDigits, layout);
+    if (value >= layout.Min && value <= layout.Max) return value;
+    return ReadDigits(DefaultDigits(), layout);
 }
 
 void TOptions::SetValue(TOptionField field, int value) {
-    const TFieldSpec spec = Spec(field);
-    if (value < spec.Min || value > spec.Max) throw std::out_of_range("Options value out of range");
-    const QString text = QString::number(value).rightJustified(spec.Width, u'0');
-    for (int i = 0; i < spec.Width; ++i) SetPosition(spec.Position + i, text[i]);
+    const TFieldSpec layout = LayoutOf(field);
+    if (value < layout.Min || value > layout.Max)
+        throw std::out_of_range("Options value out of range");
+    const QString text = QString::number(value).rightJustified(layout.Width, u'0');
+    for (int i = 0; i < layout.Width; ++i) SetPosition(layout.Position + i, text[i]);
 }
 
 void TOptions::ClearUnusedPositions() {
