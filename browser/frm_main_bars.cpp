@@ -107,7 +107,7 @@ void TfrmMain::CreateBars() {
         bars[kinds[i]] = bar;
     }
     bars.at(TCommandBar::None)->addWidget(menuBar);
-    for (const TCommandSpec& command : MainCommands()) {
+    for (const TCommand& command : MainCommands()) {
         if (QString(command.Caption) == "-") {
             menuFor(command.Menu)->addSeparator();
             continue;

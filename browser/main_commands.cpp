@@ -13,7 +13,7 @@ constexpr std::array<const char*, 6> MenuCaptions{"&File", "&Edit",   "&Thumbnai
                                                   "&View", "&Window", "&Help"};
 
 // clang-format off
-constexpr TCommandSpec Commands[] = {
+constexpr TCommand Commands[] = {
     // Toolbar-only buttons of the main toolbar.
     {"btnfirst", nullptr, "First", "First image", B::Main, "|<"},
     {"btnprevious", nullptr, "Previous", "Previous image", B::Main, "<"},
@@ -161,6 +161,6 @@ const char* MainMenuCaption(const char* name) {
     return name;
 }
 
-std::span<const TCommandSpec> MainCommands() {
+std::span<const TCommand> MainCommands() {
     return Commands;
 }

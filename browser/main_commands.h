@@ -7,7 +7,7 @@
 
 enum class TCommandBar { None, Main, Slideshow, Editing };
 
-struct TCommandSpec {
+struct TCommand {
     const char* Name;    // object name of the action
     const char* Menu;    // "View/Display Settings"; nullptr for a toolbar button only
     const char* Caption; // "-" for a separator
@@ -21,4 +21,4 @@ std::span<const char* const> MainMenuNames();
 // "File" -> "&File".
 const char* MainMenuCaption(const char* name);
 
-std::span<const TCommandSpec> MainCommands();
+std::span<const TCommand> MainCommands();

@@ -6,13 +6,13 @@
 
 namespace {
 
-struct TFieldSpec {
+struct TFieldLayout {
     int Position; // of the first digit
     int Width;
     int Min, Max;
 };
 
-TFieldSpec LayoutOf(TOptionField field) {
+TFieldLayout LayoutOf(TOptionField field) {
     switch (field) {
     case TOptionField::BrowseMode:
         return {6, 1, BrowseFolders, BrowseFavorites};
@@ -38,7 +38,7 @@ TFieldSpec LayoutOf(TOptionField field) {
     throw std::invalid_argument("Unknown options field");
 }
 
-int ReadDigits(const QString& digits, const TFieldSpec& layout) {
+int ReadDigits(const QString& digits, const TFieldLayout& layout) {
     return digits.mid(layout.Position - 1, layout.Width).toInt();
 }
 
@@ -64,14 +64,14 @@ QString TOptions::Encoded() const {
 }
 
 int TOptions::Value(TOptionField field) const {
-    const TFieldSpec layout = LayoutOf(field);
+    const TFieldLayout layout = LayoutOf(field);
     const int value = ReadDigits(FDigits, layout);
     if (value >= layout.Min && value <= layout.Max) return value;
     return ReadDigits(DefaultDigits(), layout);
 }
 
 void TOptions::SetValue(TOptionField field, int value) {
-    const TFieldSpec layout = LayoutOf(field);
+    const TFieldLayout layout = LayoutOf(field);
     if (value < layout.Min || value > layout.Max)
         throw std::out_of_range("Options value out of range");
     const QString text = QString::number(value).rightJustified(layout.Width, u'0');
