@@ -161,7 +161,7 @@ void TfrmMain::ConnectActions() {
     for (const auto& [name, visible] : toggles) {
         QAction* action = FActions.value(name);
         action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, visible] { ToggleBar(visible); });
+        connect(action, &QAction::triggered, this, [this, field = visible] { ToggleBar(field); });
     }
     // The keys work even while the menu bar is hidden.
     for (const auto& [name, key] :
