@@ -5,6 +5,33 @@
 #include <cstring>
 #include <span>
 
+struct TGifFile {
+    struct Frame {
+        TGifFrameGeometry Geometry;
+        std::span<const uint8_t> Table; // 3 bytes per entry; a missing table is all black
+        int Depth = 0;
+        int MinCodeSize = -1;
+        size_t DataStart = 0; // the first data sub-block
+        int64_t DataBytes = 0;
+
+        // One code yields at most 4096 pixels, so a frame claiming more pixels than its data can
+        // carry is refused before any memory is taken for it.
+        bool Decodable() const {
+            if (MinCodeSize < 2 || MinCodeSize > 11) return false;
+            const int64_t codes = DataBytes * 8 / (MinCodeSize + 1);
+            return int64_t(Geometry.Width) * Geometry.Height <= codes * 4096;
+        }
+    };
+
+    std::string Version;
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+    uint8_t BackgroundIndex = 0;
+    int LoopCount = 1;
+    bool AnyInterlaced = false;
+    std::vector<Frame> Frames;
+};
+
 namespace {
 
 const char* const notAGif = "Not a proper GIF file";
@@ -26,38 +53,11 @@ size_t walkSubBlocks(Bytes d, size_t pos, F&& f) {
     return pos;
 }
 
-struct Frame {
-    TGifFrameGeometry Geometry;
-    Bytes Table; // 3 bytes per entry; a missing table is all black
-    int Depth = 0;
-    int MinCodeSize = -1;
-    size_t DataStart = 0; // the first data sub-block
-    int64_t DataBytes = 0;
-
-    // One code yields at most 4096 pixels, so a frame claiming more pixels than its data can
-    // carry is refused before any memory is taken for it.
-    bool Decodable() const {
-        if (MinCodeSize < 2 || MinCodeSize > 11) return false;
-        const int64_t codes = DataBytes * 8 / (MinCodeSize + 1);
-        return int64_t(Geometry.Width) * Geometry.Height <= codes * 4096;
-    }
-};
-
-struct GifFile {
-    std::string Version;
-    int ScreenWidth = 0;
-    int ScreenHeight = 0;
-    uint8_t BackgroundIndex = 0;
-    int LoopCount = 1;
-    bool AnyInterlaced = false;
-    std::vector<Frame> Frames;
-};
-
 // Walks the blocks of a file held in memory; frames are located, not decoded.
 class Parser {
 public:
     explicit Parser(Bytes data) : FData(data) {}
-    GifFile Parse();
+    TGifFile Parse();
 
 private:
     bool has(size_t n) const { return FData.size() - FPos >= n; }
@@ -68,13 +68,13 @@ private:
 
     Bytes FData;
     size_t FPos = 0;
-    GifFile FGif;
+    TGifFile FGif;
     Bytes FGlobalTable;
     int FGlobalDepth = 0;
     TGifFrameGeometry FPending; // control and comment for the next frame
 };
 
-GifFile Parser::Parse() {
+TGifFile Parser::Parse() {
     if (FData.size() < 13 || std::memcmp(FData.data(), "GIF", 3) != 0) throw EPixelGraphic(notAGif);
     FGif.Version = FData[4] == '7' ? "87a" : "89a";
     FGif.ScreenWidth = GetLE16(&FData[6]);
@@ -94,7 +94,7 @@ GifFile Parser::Parse() {
         if (!goOn) break;
     }
     if (std::none_of(FGif.Frames.begin(), FGif.Frames.end(),
-                     [](const Frame& f) { return f.Decodable(); }))
+                     [](const TGifFile::Frame& f) { return f.Decodable(); }))
         throw EPixelGraphic(notAGif);
     return std::move(FGif);
 }
@@ -149,7 +149,7 @@ void Parser::application() {
 // Answers false when the descriptor or its colour table is cut off.
 bool Parser::frame() {
     if (!has(9)) return false;
-    Frame f;
+    TGifFile::Frame f;
     f.Geometry = std::move(FPending);
     FPending = {};
     const uint8_t* p = &FData[FPos];
@@ -296,7 +296,8 @@ void decodeLzw(Bytes data, int minCodeSize, uint8_t format, RowWriter& out) {
     }
 }
 
-void decodeFrame(const Frame& f, Bytes data, TPixelGraphic& image, TPGProgressScope& progress) {
+void decodeFrame(const TGifFile::Frame& f, Bytes data, TPixelGraphic& image,
+                 TPGProgressScope& progress) {
     if (!f.Decodable()) return;
     const uint8_t format = f.Depth <= 1 ? pf1Bit : f.Depth <= 4 ? pf4Bit : pf8Bit;
     image.SetSizeAndFormat(f.Geometry.Width, f.Geometry.Height, format);
@@ -323,6 +324,23 @@ std::vector<uint8_t> readAll(TStream& s) {
     return data;
 }
 
+// An index beyond the frames leaves the image as it is.
+void decodeIndex(const TGifFile& gif, Bytes data, int index, TPixelGraphic& image,
+                 TPGProgressScope& progress) {
+    if (index < 0 || size_t(index) >= gif.Frames.size()) return;
+    decodeFrame(gif.Frames[size_t(index)], data, image, progress);
+}
+
+TGifAnimation animationOf(const TGifFile& gif) {
+    TGifAnimation a;
+    a.ScreenWidth = gif.ScreenWidth;
+    a.ScreenHeight = gif.ScreenHeight;
+    a.BackgroundIndex = gif.BackgroundIndex;
+    a.LoopCount = gif.LoopCount;
+    for (const TGifFile::Frame& f : gif.Frames) a.Frames.push_back(f.Geometry);
+    return a;
+}
+
 } // namespace
 
 bool tGifFileFormatReader::IsFormat(const TPGHeader& Header) const {
@@ -332,17 +350,15 @@ bool tGifFileFormatReader::IsFormat(const TPGHeader& Header) const {
 void tGifFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int Index) const {
     TPGProgressScope progress(Image);
     const std::vector<uint8_t> data = readAll(Stream);
-    const GifFile gif = Parser(data).Parse();
-    if (Index < 0 || size_t(Index) >= gif.Frames.size()) return;
-    decodeFrame(gif.Frames[size_t(Index)], data, Image, progress);
+    decodeIndex(Parser(data).Parse(), data, Index, Image, progress);
 }
 
 void tGifFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Info) const {
     Info = {};
     const std::vector<uint8_t> data = readAll(Stream);
-    const GifFile gif = Parser(data).Parse();
+    const TGifFile gif = Parser(data).Parse();
     if (Index < 0 || size_t(Index) >= gif.Frames.size()) throw EPixelGraphic(indexOutOfBounds);
-    const Frame& f = gif.Frames[size_t(Index)];
+    const TGifFile::Frame& f = gif.Frames[size_t(Index)];
     Info.Width = f.Geometry.Width;
     Info.Height = f.Geometry.Height;
     Info.ImageCount = int(gif.Frames.size());
@@ -354,14 +370,18 @@ void tGifFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Inf
 
 TGifAnimation ReadGifAnimation(TStream& Stream) {
     const std::vector<uint8_t> data = readAll(Stream);
-    GifFile gif = Parser(data).Parse();
-    TGifAnimation a;
-    a.ScreenWidth = gif.ScreenWidth;
-    a.ScreenHeight = gif.ScreenHeight;
-    a.BackgroundIndex = gif.BackgroundIndex;
-    a.LoopCount = gif.LoopCount;
-    for (Frame& f : gif.Frames) a.Frames.push_back(std::move(f.Geometry));
-    return a;
+    return animationOf(Parser(data).Parse());
+}
+
+TGifFrames::TGifFrames(TStream& Stream)
+    : FData(readAll(Stream)), FFile(std::make_unique<TGifFile>(Parser(FData).Parse())),
+      FAnimation(animationOf(*FFile)) {}
+
+TGifFrames::~TGifFrames() = default;
+
+void TGifFrames::ReadFrame(int Index, TPixelGraphic& Image) const {
+    TPGProgressScope progress(Image);
+    decodeIndex(*FFile, FData, Index, Image, progress);
 }
 
 void RegisterGIFFormat(TPGRegistry& registry) {

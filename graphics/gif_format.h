@@ -3,6 +3,7 @@
 
 #include "format_registry.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,25 @@ struct TGifAnimation {
 // Reads the placement of every frame without decoding pixels, from the stream's position.
 // Raises EPixelGraphic "Not a proper GIF file" when no frame can be decoded.
 TGifAnimation ReadGifAnimation(TStream& Stream);
+
+struct TGifFile;
+
+// A GIF file read and parsed once, so an animation decodes frame after frame without reading
+// the whole file again for each.
+class TGifFrames {
+public:
+    // Reads from the stream's position; raises like ReadGifAnimation.
+    explicit TGifFrames(TStream& Stream);
+    ~TGifFrames();
+    const TGifAnimation& Animation() const { return FAnimation; }
+    int FrameCount() const { return int(FAnimation.Frames.size()); }
+    // Loads frame Index at its own size, as the registered reader does.
+    void ReadFrame(int Index, TPixelGraphic& Image) const;
+
+private:
+    std::vector<uint8_t> FData;
+    std::unique_ptr<TGifFile> FFile;
+    TGifAnimation FAnimation;
+};
 
 void RegisterGIFFormat(TPGRegistry& registry);

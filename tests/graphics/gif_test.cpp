@@ -310,6 +310,30 @@ TEST(Gif, AnimationGeometryOfEveryFrame) {
     EXPECT_THROW(ReadGifAnimation(garbage), EPixelGraphic);
 }
 
+TEST(Gif, FramesDecodeFromOneReadingOfTheFile) {
+    std::unique_ptr<TGifFrames> frames;
+    {
+        TFileStream stream(TestData("gif/anim.gif"), TFileStream::fmOpenRead);
+        frames = std::make_unique<TGifFrames>(stream);
+    }
+    ASSERT_EQ(frames->FrameCount(), 3);
+    EXPECT_EQ(frames->Animation().LoopCount, 3);
+    EXPECT_EQ(frames->Animation().Frames[2].Left, 60);
+    for (int index : {2, 0, 1}) {
+        SCOPED_TRACE(index);
+        TPixelGraphic image;
+        frames->ReadFrame(index, image);
+        EXPECT_TRUE(SamePixels(
+            image, LoadReferencePPM(TestData("gif/anim-" + std::to_string(index) + ".ppm"))));
+    }
+    TPixelGraphic beyond;
+    frames->ReadFrame(3, beyond);
+    EXPECT_TRUE(beyond.Empty());
+    const std::vector<uint8_t> bmp = ReadFileBytes(TestData("bmp/netpbm-24.bmp"));
+    TBorrowedStream garbage(bmp);
+    EXPECT_THROW(TGifFrames{garbage}, EPixelGraphic);
+}
+
 TEST(Gif, CodeStreamsDecodeExactly) {
     auto pattern = [](int count, int modulo) {
         std::vector<int> p;
