@@ -52,6 +52,10 @@ enum TDragState : uint8_t {
     dsResizeBottomRight
 };
 
+// Whether a left-button drag of a control starts dragging and dropping by itself or only when
+// the program asks for it.
+enum TDragMode : uint8_t { dmManual, dmAutomatic };
+
 // Half-open rectangle: Left <= x < Right, Top <= y < Bottom.
 struct TPGRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;

@@ -3,6 +3,7 @@
 #include "pg_image_layout.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -135,4 +136,27 @@ TPGCursorKind PGCursorFor(const TPGMouseContext& c, TDragState state, int x, int
     if (movesSelection(c.Mode) && inside(c, x, y)) kind = ckMove;
     if (const int handle = handleAt(c, x, y); handle >= 0) kind = handleCursors[handle];
     return kind;
+}
+
+bool TPGAutoDrag::Press(TDragMode mode, int x, int y) {
+    FArmed = mode == dmAutomatic;
+    FPressX = x, FPressY = y;
+    return FArmed;
+}
+
+bool TPGAutoDrag::Move(int x, int y, bool buttonHeld, int startDistance) {
+    if (!FArmed) return false;
+    if (buttonHeld && std::abs(x - FPressX) + std::abs(y - FPressY) < startDistance) return false;
+    FArmed = false;
+    return buttonHeld;
+}
+
+TPGScrollPos PGAutoScrollStep(int x, int y, int clientW, int clientH, TPGScrollPos pos,
+                              TPGScrollPos max) {
+    constexpr int step = 5;
+    if (x < 0) pos.X = std::max(0, pos.X - step);
+    if (y < 0) pos.Y = std::max(0, pos.Y - step);
+    if (x >= clientW && pos.X < max.X) pos.X = std::min(pos.X + step, max.X);
+    if (y >= clientH && pos.Y < max.Y) pos.Y = std::min(pos.Y + step, max.Y);
+    return pos;
 }

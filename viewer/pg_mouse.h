@@ -53,3 +53,29 @@ enum TPGCursorKind : uint8_t {
 
 // Cursor over the picture box at (x, y) while the machine is in the given state.
 TPGCursorKind PGCursorFor(const TPGMouseContext& c, TDragState state, int x, int y);
+
+// Automatic dragging: a left press arms it, and the first move at least the desktop's start
+// distance away from the press (measured as |dx| + |dy|) starts the drag, once.
+class TPGAutoDrag {
+public:
+    // True when automatic dragging takes the press; the selection machine then stays out.
+    bool Press(TDragMode mode, int x, int y);
+    // True when this move starts the drag. A move without the button held disarms: its
+    // release went elsewhere.
+    bool Move(int x, int y, bool buttonHeld, int startDistance);
+    void Release() { FArmed = false; }
+    bool Armed() const { return FArmed; }
+
+private:
+    bool FArmed = false;
+    int FPressX = 0, FPressY = 0;
+};
+
+// Scroll positions after one auto-scroll step while a drag holds the pointer at (x, y) outside
+// a client area of clientW x clientH: 5 pixels towards the pointer, within 0 .. max.
+struct TPGScrollPos {
+    int X = 0, Y = 0;
+    bool operator==(const TPGScrollPos&) const = default;
+};
+TPGScrollPos PGAutoScrollStep(int x, int y, int clientW, int clientH, TPGScrollPos pos,
+                              TPGScrollPos max);

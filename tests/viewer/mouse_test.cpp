@@ -159,3 +159,71 @@ TEST(Mouse, Cursors) {
         EXPECT_EQ(PGCursorFor(context(c.Mode, true, c.CanScroll), c.State, c.X, c.Y), c.Kind);
     }
 }
+
+TEST(Mouse, AutomaticDragStartsWhenThePointerHasMovedFarEnough) {
+    // Pressed at (10, 10); the start distance is 10, counted as |dx| + |dy|.
+    struct Case {
+        const char* Name;
+        TDragMode Mode;
+        int X, Y;
+        bool Held, Starts;
+    } cases[] = {
+        {"manual never drags", dmManual, 60, 60, true, false},
+        {"short move", dmAutomatic, 13, 12, true, false},
+        {"one pixel short over both axes", dmAutomatic, 16, 13, true, false},
+        {"both axes add up to the distance", dmAutomatic, 16, 14, true, true},
+        {"up and to the left", dmAutomatic, 10, 0, true, true},
+        {"button no longer held", dmAutomatic, 60, 60, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPGAutoDrag d;
+        EXPECT_EQ(d.Press(c.Mode, 10, 10), c.Mode == dmAutomatic);
+        EXPECT_EQ(d.Move(c.X, c.Y, c.Held, 10), c.Starts);
+    }
+}
+
+TEST(Mouse, AutomaticDragStartsOncePerPress) {
+    TPGAutoDrag d;
+    d.Press(dmAutomatic, 0, 0);
+    EXPECT_FALSE(d.Move(3, 0, true, 10));
+    EXPECT_TRUE(d.Move(30, 0, true, 10));
+    EXPECT_FALSE(d.Move(60, 0, true, 10)); // the drag has started already
+    EXPECT_FALSE(d.Armed());
+
+    d.Press(dmAutomatic, 0, 0);
+    d.Release(); // a click: nothing to drag afterwards
+    EXPECT_FALSE(d.Move(30, 0, true, 10));
+
+    // A move without the button means the release went elsewhere; holding it again later does
+    // not revive the old press.
+    d.Press(dmAutomatic, 0, 0);
+    EXPECT_FALSE(d.Move(1, 0, false, 10));
+    EXPECT_FALSE(d.Move(30, 0, true, 10));
+}
+
+TEST(Mouse, AutoScrollStepsFivePixelsWithinTheRange) {
+    // A 100 x 80 client area; the positions may go from 0 to (50, 40).
+    struct Case {
+        const char* Name;
+        int X, Y;
+        TPGScrollPos From, To;
+    } cases[] = {
+        {"inside: nothing", 50, 40, {20, 20}, {20, 20}},
+        {"on the last column and row: nothing", 99, 79, {20, 20}, {20, 20}},
+        {"left", -1, 40, {20, 20}, {15, 20}},
+        {"left stops at 0", -30, 40, {3, 20}, {0, 20}},
+        {"left at 0 stays", -1, 40, {0, 20}, {0, 20}},
+        {"above", 50, -1, {20, 20}, {20, 15}},
+        {"at the right edge", 100, 40, {20, 20}, {25, 20}},
+        {"right stops at the end", 150, 40, {48, 20}, {50, 20}},
+        {"right at the end stays", 150, 40, {50, 20}, {50, 20}},
+        {"at the bottom edge", 50, 80, {20, 20}, {20, 25}},
+        {"bottom stops at the end", 50, 90, {20, 38}, {20, 40}},
+        {"below and left at once", -5, 90, {20, 20}, {15, 25}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(PGAutoScrollStep(c.X, c.Y, 100, 80, c.From, {50, 40}), c.To);
+    }
+}
