@@ -1,6 +1,7 @@
 #include "pg_image.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMenu>
@@ -9,11 +10,45 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolTip>
 #include <QWindow>
+
+namespace {
+
+// Answers a hint request for `owner`: its hint when it shows hints (none when the hint is
+// empty), else nothing, and the request goes on to the parent.
+bool answerHint(QWidget& owner, QEvent& event, bool shows) {
+    if (!shows) {
+        event.ignore();
+        return false;
+    }
+    const auto& help = static_cast<QHelpEvent&>(event);
+    if (owner.toolTip().isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help.globalPos(), owner.toolTip(), &owner, {}, owner.toolTipDuration());
+    event.accept();
+    return true;
+}
+
+} // namespace
 
 TPicBox::TPicBox(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAcceptDrops(true);
+}
+
+bool TPicBox::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip)
+        return answerHint(*this, *event, HookShowsHint && HookShowsHint());
+    return QWidget::event(event);
+}
+
+void TPicBox::contextMenuEvent(QContextMenuEvent* event) {
+    if (HookContextMenu && HookContextMenu(*event))
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TPicBox::paintEvent(QPaintEvent*) {
@@ -88,6 +123,7 @@ TPGImage::TPGImage(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setMouseTracking(true);
+    viewport()->setAcceptDrops(true);
     FColor = palette().color(QPalette::Window);
     FPicBoxFrameColor = FProgressClockLineColor = palette().color(QPalette::Dark);
     FProgressClockBkColor = palette().color(QPalette::Button);
@@ -112,6 +148,12 @@ TPGImage::TPGImage(QWidget* parent)
     };
     FPicBox->HookDrop = [this](QDropEvent& e) {
         if (PicBoxOnDragDrop) PicBoxOnDragDrop(*FPicBox, e);
+    };
+    FPicBox->HookShowsHint = [this] { return PicBoxShowHint(); };
+    FPicBox->HookContextMenu = [this](QContextMenuEvent& e) {
+        if (!FPicBoxPopupMenu) return false;
+        FPicBoxPopupMenu->popup(e.globalPos());
+        return true;
     };
     FPicBox->HookPaint = [this](QPainter& painter) {
         paintSelection(painter);
@@ -491,6 +533,7 @@ void TPGImage::completeCopy(std::unique_ptr<TPixelGraphic> copy) {
 }
 
 bool TPGImage::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) return answerHint(*this, *event, ShowHint());
     if (event->type() == TPGDisplayCopyEvent::EventType()) {
         auto* e = static_cast<TPGDisplayCopyEvent*>(event);
         if (e->Generation == FGeneration && FAwaitingCopy) completeCopy(std::move(e->Image));
@@ -527,20 +570,39 @@ void TPGImage::SetPicBoxCursor(const QCursor& c) {
 
 void TPGImage::SetPicBoxHint(const QString& hint) {
     FPicBoxHint = hint;
-    FPicBox->setToolTip(FPicBoxShowHint ? hint : QString());
+    FPicBox->setToolTip(hint);
 }
 
 void TPGImage::SetPicBoxShowHint(bool v) {
     FPicBoxShowHint = v;
-    FPicBox->setToolTip(v ? FPicBoxHint : QString());
+    FPicBoxParentShowHint = false;
 }
 
 void TPGImage::SetPicBoxPopupMenu(QMenu* menu) {
     FPicBoxPopupMenu = menu;
-    FPicBox->setContextMenuPolicy(menu ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
-    QObject::disconnect(FPicBox, &QWidget::customContextMenuRequested, nullptr, nullptr);
-    if (menu)
-        QObject::connect(FPicBox, &QWidget::customContextMenuRequested, this, [this](QPoint p) {
-            if (FPicBoxPopupMenu) FPicBoxPopupMenu->popup(FPicBox->mapToGlobal(p));
-        });
+}
+
+// ---- the control's own hints and pop-up menu ----
+
+bool TPGImage::ShowHint() const {
+    if (!FParentShowHint) return FShowHint;
+    for (const QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (const QVariant v = w->property("ShowHint"); v.isValid()) return v.toBool();
+    return false;
+}
+
+void TPGImage::SetShowHint(bool v) {
+    FShowHint = v;
+    FParentShowHint = false;
+}
+
+// A request the picture box did not answer arrives here too: without a menu of its own the
+// box offers the control's.
+void TPGImage::contextMenuEvent(QContextMenuEvent* event) {
+    if (!FPopupMenu) {
+        event->ignore();
+        return;
+    }
+    FPopupMenu->popup(event->globalPos());
+    event->accept();
 }

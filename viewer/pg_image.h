@@ -12,6 +12,7 @@
 #include <QAbstractScrollArea>
 #include <QBrush>
 #include <QCursor>
+#include <QDrag>
 #include <QEvent>
 #include <QMenu>
 #include <QPointer>
@@ -36,9 +37,15 @@ public:
     std::function<void(QPainter&)> HookPaint;
     std::function<void(QDragMoveEvent&)> HookDragOver;
     std::function<void(QDropEvent&)> HookDrop;
+    // True when the box showed a pop-up menu; otherwise the request goes on to the control.
+    std::function<bool(QContextMenuEvent&)> HookContextMenu;
+    // Whether the box shows its hint; when it does not, the control under it may show its own.
+    std::function<bool()> HookShowsHint;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -69,11 +76,29 @@ public:
     uint64_t Generation;
 };
 
+// How a drag and drop started by the control ended: the accepted action (IgnoreAction when
+// refused or cancelled) and the object that took the drop, if it belongs to this program.
+struct TPGDragOutcome {
+    Qt::DropAction Action = Qt::IgnoreAction;
+    QObject* Target = nullptr;
+};
+
 class TPGImage : public QAbstractScrollArea {
 public:
     using TNotify = std::function<void(TPGImage& Sender)>;
+    using TMouse = std::function<void(TPGImage& Sender, QMouseEvent& Event)>;
     using TPicBoxNotify = std::function<void(TPicBox& Sender)>;
     using TPicBoxMouse = std::function<void(TPicBox& Sender, QMouseEvent& Event)>;
+    // Before a drag starts: fill the drag's mime data and choose the offered actions (copy
+    // unless changed).
+    template <class TSender>
+    using TStartDrag =
+        std::function<void(TSender& Sender, QDrag& Drag, Qt::DropActions& SupportedActions)>;
+    template <class TSender>
+    using TEndDrag = std::function<void(TSender& Sender, QObject* Target, Qt::DropAction Action)>;
+    // Carries out a started drag; QDrag::exec unless replaced.
+    using TDragRunner =
+        std::function<TPGDragOutcome(QDrag& Drag, Qt::DropActions SupportedActions)>;
 
     explicit TPGImage(QWidget* parent = nullptr);
     ~TPGImage() override;
@@ -217,12 +242,37 @@ public:
     void SetPicBoxCursor(const QCursor& c);
     QString PicBoxHint() const { return FPicBoxHint; }
     void SetPicBoxHint(const QString& hint);
-    bool PicBoxShowHint() const { return FPicBoxShowHint; }
+    bool PicBoxShowHint() const { return FPicBoxParentShowHint ? ShowHint() : FPicBoxShowHint; }
     void SetPicBoxShowHint(bool v);
     QMenu* PicBoxPopupMenu() const { return FPicBoxPopupMenu; }
     void SetPicBoxPopupMenu(QMenu* menu);
     intptr_t PicBoxTag() const { return FPicBoxTag; }
     void SetPicBoxTag(intptr_t tag) { FPicBoxTag = tag; }
+    // With ParentShowHint on, the box shows its hint exactly when the control shows hints;
+    // setting PicBoxShowHint turns ParentShowHint off.
+    bool PicBoxParentShowHint() const { return FPicBoxParentShowHint; }
+    void SetPicBoxParentShowHint(bool v) { FPicBoxParentShowHint = v; }
+    TDragMode PicBoxDragMode() const { return FPicBoxDragMode; }
+    void SetPicBoxDragMode(TDragMode v);
+    // Shown during the drag over targets that accept it; a standard shape leaves the desktop's
+    // own drag cursors.
+    QCursor PicBoxDragCursor() const { return FPicBoxDragCursor; }
+    void SetPicBoxDragCursor(const QCursor& c) { FPicBoxDragCursor = c; }
+
+    // The control's own hints (its tool tip), pop-up menu and dragging, for the area around the
+    // picture box. With ParentShowHint on, the control shows hints when the nearest enclosing
+    // widget with a ShowHint dynamic property has it set (none: no hints); setting ShowHint
+    // turns ParentShowHint off.
+    bool ShowHint() const;
+    void SetShowHint(bool v);
+    bool ParentShowHint() const { return FParentShowHint; }
+    void SetParentShowHint(bool v) { FParentShowHint = v; }
+    QMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode v);
+    QCursor DragCursor() const { return FDragCursor; }
+    void SetDragCursor(const QCursor& c) { FDragCursor = c; }
 
     // Events.
     std::function<void(TPGImage& Sender, int PGImageWidth, int PGImageHeight)> OnNewAutoSize;
@@ -238,6 +288,21 @@ public:
     // A drag over the picture box is refused unless the handler accepts the event.
     std::function<void(TPicBox& Sender, QDragMoveEvent& Event)> PicBoxOnDragOver;
     std::function<void(TPicBox& Sender, QDropEvent& Event)> PicBoxOnDragDrop;
+    TStartDrag<TPicBox> PicBoxOnStartDrag;
+    TEndDrag<TPicBox> PicBoxOnEndDrag;
+    // The control's own mouse, click and drag events, for the area outside the picture box.
+    TMouse OnMouseDown, OnMouseMove, OnMouseUp;
+    TNotify OnClick, OnDblClick;
+    std::function<void(TPGImage& Sender, QDragMoveEvent& Event)> OnDragOver;
+    std::function<void(TPGImage& Sender, QDropEvent& Event)> OnDragDrop;
+    TStartDrag<TPGImage> OnStartDrag;
+    TEndDrag<TPGImage> OnEndDrag;
+
+    // Test seams: the desktop's drag loop and the two timers cannot be driven from a test.
+    void SetDragRunner(TDragRunner runner) { FDragRunner = std::move(runner); }
+    QTimer* AntsTimer() const { return FAntsTimer.get(); }
+    QTimer* AutoScrollTimer() const { return FAutoScrollTimer.get(); }
+    uint8_t AntsPhase() const { return FAntsPhase; }
 
     // Identifies the display copy being prepared; results of other numbers are dropped.
     uint64_t DisplayGeneration() const { return FGeneration; }
@@ -249,6 +314,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     // Image life cycle.
@@ -298,6 +364,10 @@ private:
     void updatePicBoxCursor(int x, int y);
     void updateViewportCursor();
     QCursor cursorOf(TPGCursorKind kind) const;
+    void marginMouse(QMouseEvent& e);
+    template <class TSender>
+    void runDrag(TSender& source, const QCursor& cursor, const TStartDrag<TSender>& onStart,
+                 const TEndDrag<TSender>& onEnd);
 
     // Property helpers.
     template <class T>
@@ -355,9 +425,18 @@ private:
     TPGWarningAction FSaveColorResWarningAction = pgwaOKCancelBox;
     QCursor FPicBoxCursor;
     QString FPicBoxHint;
-    bool FPicBoxShowHint = false;
+    bool FPicBoxShowHint = false, FPicBoxParentShowHint = true;
     QPointer<QMenu> FPicBoxPopupMenu;
     intptr_t FPicBoxTag = 0;
+    TDragMode FPicBoxDragMode = dmManual;
+    QCursor FPicBoxDragCursor{Qt::DragCopyCursor};
+    bool FShowHint = false, FParentShowHint = true;
+    QPointer<QMenu> FPopupMenu;
+    TDragMode FDragMode = dmManual;
+    QCursor FDragCursor{Qt::DragCopyCursor};
+    TPGAutoDrag FPicBoxDrag, FMarginDrag;
+    bool FMarginPressed = false;
+    TDragRunner FDragRunner;
 
     bool FSelection = false;
     TPGSelection FSel;

@@ -2,8 +2,10 @@
 
 #include "pg_image.h"
 
+#include <QApplication>
 #include <QBitmap>
-#include <QGuiApplication>
+#include <QDrag>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -21,6 +23,24 @@ QCursor crossHair() {
         bits.setPixel(15, i, black), mask.setPixel(15, i, 1);
     }
     return QCursor(QBitmap::fromImage(bits), QBitmap::fromImage(mask), 15, 15);
+}
+
+// The picture of a cursor for a drag; none for the standard shapes, which only the desktop
+// draws. A two-colour cursor is black where its bits are set, white where they are clear and
+// transparent outside its mask.
+QPixmap cursorPicture(const QCursor& cursor) {
+    if (cursor.shape() != Qt::BitmapCursor) return {};
+    if (const QPixmap pixmap = cursor.pixmap(); !pixmap.isNull()) return pixmap;
+    const QImage bits = cursor.bitmap().toImage(), mask = cursor.mask().toImage();
+    if (bits.isNull()) return {};
+    QImage picture(bits.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < bits.height(); ++y)
+        for (int x = 0; x < bits.width(); ++x) {
+            const bool shown = mask.isNull() || qGray(mask.pixel(x, y)) < 128;
+            const bool black = qGray(bits.pixel(x, y)) < 128;
+            picture.setPixel(x, y, !shown ? 0u : black ? 0xFF000000u : 0xFFFFFFFFu);
+        }
+    return QPixmap::fromImage(picture);
 }
 
 } // namespace
@@ -47,6 +67,7 @@ void TPGImage::picBoxMouseDown(QMouseEvent& e) {
     if (e.button() != Qt::LeftButton) return;
     FPressed = true;
     const QPoint p = e.position().toPoint();
+    if (FPicBoxDrag.Press(FPicBoxDragMode, p.x(), p.y())) return;
     applySelectionResult(FMouse.Press(mouseContext(), p.x(), p.y()));
     if (FMouse.State() == dsNone) return;
     if (FMouse.State() != dsScroll) {
@@ -61,6 +82,12 @@ void TPGImage::picBoxMouseDown(QMouseEvent& e) {
 
 void TPGImage::picBoxMouseMove(QMouseEvent& e) {
     const QPoint p = e.position().toPoint();
+    if (FPicBoxDrag.Move(p.x(), p.y(), e.buttons() & Qt::LeftButton,
+                         QApplication::startDragDistance())) {
+        FPressed = false; // the drag loop takes the release
+        runDrag(*FPicBox, FPicBoxDragCursor, PicBoxOnStartDrag, PicBoxOnEndDrag);
+        return;
+    }
     if (FMouse.State() != dsNone) {
         const TPGMouseResult r = FMouse.Move(mouseContext(), p.x(), p.y());
         if (FMouse.State() == dsScroll)
@@ -76,6 +103,7 @@ void TPGImage::picBoxMouseUp(QMouseEvent& e) {
     const QPoint p = e.position().toPoint();
     const bool wasPressed = FPressed;
     FPressed = false;
+    FPicBoxDrag.Release();
     const bool made = FMouse.Release();
     FAutoScrollTimer.reset();
     if (made) {
@@ -99,10 +127,108 @@ void TPGImage::autoScrollTick() {
     const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    if (p.x() < 0) h->setValue(std::max(0, h->value() - 5));
-    if (p.y() < 0) v->setValue(std::max(0, v->value() - 5));
-    if (p.x() >= viewport()->width() && h->value() < h->maximum()) h->setValue(h->value() + 5);
-    if (p.y() >= viewport()->height() && v->value() < v->maximum()) v->setValue(v->value() + 5);
+    const TPGScrollPos next =
+        PGAutoScrollStep(p.x(), p.y(), viewport()->width(), viewport()->height(),
+                         {h->value(), v->value()}, {h->maximum(), v->maximum()});
+    h->setValue(next.X);
+    v->setValue(next.Y);
+}
+
+void TPGImage::SetPicBoxDragMode(TDragMode v) {
+    FPicBoxDragMode = v;
+    FPicBoxDrag.Release();
+}
+
+void TPGImage::SetDragMode(TDragMode v) {
+    FDragMode = v;
+    FMarginDrag.Release();
+}
+
+template <class TSender>
+void TPGImage::runDrag(TSender& source, const QCursor& cursor, const TStartDrag<TSender>& onStart,
+                       const TEndDrag<TSender>& onEnd) {
+    // Qt may delete the drag once its loop ends.
+    QPointer<QDrag> drag = new QDrag(&source);
+    drag->setMimeData(new QMimeData);
+    Qt::DropActions actions = Qt::CopyAction;
+    if (onStart) onStart(source, *drag, actions);
+    if (const QPixmap picture = cursorPicture(cursor); !picture.isNull())
+        for (const Qt::DropAction a : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction})
+            if (actions & a) drag->setDragCursor(picture, a);
+    TPGDragOutcome outcome;
+    if (FDragRunner) {
+        outcome = FDragRunner(*drag, actions);
+    } else {
+        outcome.Action = drag->exec(actions);
+        outcome.Target = drag ? drag->target() : nullptr;
+    }
+    if (onEnd) onEnd(source, outcome.Target, outcome.Action);
+    if (drag) drag->deleteLater();
+}
+
+// ---- the area around the picture box ----
+
+bool TPGImage::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        marginMouse(static_cast<QMouseEvent&>(*event));
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        event->ignore(); // refused unless the handler accepts
+        if (OnDragOver) OnDragOver(*this, static_cast<QDragMoveEvent&>(*event));
+        return true;
+    case QEvent::Drop:
+        event->ignore();
+        if (OnDragDrop) OnDragDrop(*this, static_cast<QDropEvent&>(*event));
+        return true;
+    case QEvent::ToolTip:
+        // The control answers, after deciding whether it shows hints at all.
+        event->ignore();
+        return false;
+    default:
+        break;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void TPGImage::marginMouse(QMouseEvent& e) {
+    const QPoint p = e.position().toPoint();
+    const bool left = e.button() == Qt::LeftButton;
+    switch (e.type()) {
+    case QEvent::MouseButtonPress:
+        if (left) {
+            FMarginPressed = true;
+            FMarginDrag.Press(FDragMode, p.x(), p.y());
+        }
+        if (OnMouseDown) OnMouseDown(*this, e);
+        break;
+    case QEvent::MouseMove:
+        if (!FPressed) updateViewportCursor();
+        if (FMarginDrag.Move(p.x(), p.y(), e.buttons() & Qt::LeftButton,
+                             QApplication::startDragDistance())) {
+            FMarginPressed = false; // the drag loop takes the release
+            runDrag(*this, FDragCursor, OnStartDrag, OnEndDrag);
+        }
+        if (OnMouseMove) OnMouseMove(*this, e);
+        break;
+    case QEvent::MouseButtonRelease:
+        if (OnMouseUp) OnMouseUp(*this, e);
+        if (left) {
+            FMarginDrag.Release();
+            if (FMarginPressed && viewport()->rect().contains(p) && OnClick) OnClick(*this);
+            FMarginPressed = false;
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (OnDblClick) OnDblClick(*this);
+        break;
+    default:
+        break;
+    }
 }
 
 QCursor TPGImage::cursorOf(TPGCursorKind kind) const {
@@ -134,7 +260,10 @@ QCursor TPGImage::cursorOf(TPGCursorKind kind) const {
 void TPGImage::updatePicBoxCursor(int x, int y) {
     // A cursor the application has set (the hourglass) wins.
     if (QGuiApplication::overrideCursor()) return;
-    QCursor cursor = cursorOf(PGCursorFor(mouseContext(), FMouse.State(), x, y));
+    // Presses drag the picture away in automatic mode: no selection or scrolling cursors.
+    QCursor cursor = FPicBoxDragMode == dmAutomatic
+                         ? FPicBoxCursor
+                         : cursorOf(PGCursorFor(mouseContext(), FMouse.State(), x, y));
     if (PicBoxOnSetCursor) PicBoxOnSetCursor(*FPicBox, cursor);
     FPicBox->setCursor(cursor);
 }

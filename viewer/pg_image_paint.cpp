@@ -8,11 +8,6 @@
 
 // ---- painting ----
 
-bool TPGImage::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::MouseMove && !FPressed) updateViewportCursor();
-    return QAbstractScrollArea::viewportEvent(event);
-}
-
 void TPGImage::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     // OnPaint follows every paint, also one that failed.
