@@ -45,12 +45,7 @@ void loadBytes(TPixelGraphic& image, const std::vector<uint8_t>& bytes) {
 
 std::string loadError(const std::vector<uint8_t>& bytes) {
     TPixelGraphic image;
-    try {
-        loadBytes(image, bytes);
-    } catch (const EPixelGraphic& e) {
-        return e.what();
-    }
-    return "no error";
+    return ErrorOf([&] { loadBytes(image, bytes); });
 }
 
 // The channel value a 5- or 6-bit field k loads as: low bit set above the field, 0 stays 0.

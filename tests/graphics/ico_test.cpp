@@ -53,12 +53,7 @@ const tIcoFileFormatReader icoReader;
 
 std::string readError(TPixelGraphic& image, const std::vector<uint8_t>& bytes, int index = 0) {
     TBorrowedStream stream(bytes);
-    try {
-        icoReader.ReadImage(stream, image, index);
-    } catch (const EPixelGraphic& e) {
-        return e.what();
-    }
-    return "no error";
+    return ErrorOf([&] { icoReader.ReadImage(stream, image, index); });
 }
 
 bool pngReaderRegistered() {
@@ -126,7 +121,7 @@ TEST(Ico, SizesFromEightTo256) {
             EXPECT_EQ(error, "Index out of bounds");
             continue;
         }
-        ASSERT_EQ(error, "no error");
+        ASSERT_EQ(error, "");
         EXPECT_EQ(image.Width(), c.Width);
         EXPECT_EQ(image.Height(), c.Height);
         expectIconLoad(image);
@@ -169,7 +164,7 @@ TEST(Ico, DamagedFilesGiveTheirMessages) {
         EXPECT_EQ(readError(image, bytes, c.Index), c.Message);
     }
     TPixelGraphic image;
-    EXPECT_EQ(readError(image, good), "no error");
+    EXPECT_EQ(readError(image, good), "");
 }
 
 TEST(Ico, GetInfoForOneAndSeveralIcons) {

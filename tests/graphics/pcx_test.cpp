@@ -36,17 +36,9 @@ std::vector<uint8_t> pcxFile(const PcxLayout& l, const std::vector<uint8_t>& dat
     return f;
 }
 
-// The message of the error a load raises ("" when it loads); other classes are marked.
 std::string loadError(TPixelGraphic& img, const std::vector<uint8_t>& bytes) {
     TMemoryStream s(bytes);
-    try {
-        img.LoadFromStream(s);
-    } catch (const EPGPCXFileFormatReader& e) {
-        return e.what();
-    } catch (const std::exception& e) {
-        return std::string("other error: ") + e.what();
-    }
-    return "";
+    return ErrorOf<EPGPCXFileFormatReader>([&] { img.LoadFromStream(s); });
 }
 
 std::string loadError(const std::vector<uint8_t>& bytes) {

@@ -11,17 +11,9 @@ std::vector<uint8_t> bytesOf(const std::string& text) {
     return {text.begin(), text.end()};
 }
 
-// The message of the error a load raises ("" when it loads); other classes are marked.
 std::string loadError(TPixelGraphic& img, const std::string& text) {
     TMemoryStream s(bytesOf(text));
-    try {
-        img.LoadFromStream(s);
-    } catch (const EPGPxMFileFormatReader& e) {
-        return e.what();
-    } catch (const std::exception& e) {
-        return std::string("other error: ") + e.what();
-    }
-    return "";
+    return ErrorOf<EPGPxMFileFormatReader>([&] { img.LoadFromStream(s); });
 }
 
 std::string loadError(const std::string& text) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -23,6 +24,18 @@ struct TRefImage {
 TRefImage LoadReferencePPM(const std::filesystem::path& path);
 TRefImage ToReference(const TPixelGraphic& image);
 void WriteReferencePPM(const std::filesystem::path& path, const TRefImage& image);
+
+// The message of the E an action raises, "" when it succeeds. Any other exception escapes, so a
+// wrong error class fails the test.
+template <class E = EPixelGraphic, class Action>
+std::string ErrorOf(Action&& action) {
+    try {
+        std::forward<Action>(action)();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "";
+}
 
 // Compares every pixel colour; reports the first differences and their count.
 ::testing::AssertionResult SamePixels(const TPixelGraphic& image, const TRefImage& expected);

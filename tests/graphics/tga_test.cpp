@@ -31,17 +31,10 @@ std::vector<uint8_t> tgaFile(const TgaLayout& l, const std::vector<uint8_t>& res
     return f;
 }
 
-// The message of the error a load as .tga raises ("" when it loads); other classes are marked.
+// Loads as a .tga file.
 std::string loadError(TPixelGraphic& img, const std::vector<uint8_t>& bytes) {
     TMemoryStream s(bytes);
-    try {
-        PGLoadImage(PGRegistry(), img, s, "tga", 0);
-    } catch (const EPGTGAFileFormatReader& e) {
-        return e.what();
-    } catch (const std::exception& e) {
-        return std::string("other error: ") + e.what();
-    }
-    return "";
+    return ErrorOf<EPGTGAFileFormatReader>([&] { PGLoadImage(PGRegistry(), img, s, "tga", 0); });
 }
 
 std::string loadError(const std::vector<uint8_t>& bytes) {

@@ -138,14 +138,8 @@ void Load(const std::vector<uint8_t>& bytes, TPixelGraphic& image) {
     image.LoadFromStream(stream);
 }
 
-// The reader's message, or "" when the file loads.
 std::string LoadError(const std::vector<uint8_t>& bytes, TPixelGraphic& image) {
-    try {
-        Load(bytes, image);
-    } catch (const EPGTIFFileFormatReader& e) {
-        return e.what();
-    }
-    return "";
+    return ErrorOf<EPGTIFFileFormatReader>([&] { Load(bytes, image); });
 }
 
 std::string LoadError(const std::vector<uint8_t>& bytes) {
