@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
+#include <QPalette>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -60,6 +61,35 @@ public:
 private:
     QWidget& FWindow;
 };
+
+// A stored colour as drawn: a system colour (high byte 0x80) takes the matching colour of the
+// desktop's palette; any other high byte is dropped.
+QColor DisplayColour(uint32_t colour) {
+    if (colour >> 24 != 0x80) return QColor::fromRgb(PGToQRgb(colour & 0xFFFFFF));
+    struct TSystemColour {
+        uint32_t Number;
+        QPalette::ColorRole Role;
+    };
+    static constexpr TSystemColour SystemColours[] = {{4, QPalette::Window},
+                                                      {5, QPalette::Base},
+                                                      {7, QPalette::WindowText},
+                                                      {8, QPalette::Text},
+                                                      {12, QPalette::Dark},
+                                                      {13, QPalette::Highlight},
+                                                      {14, QPalette::HighlightedText},
+                                                      {15, QPalette::Button},
+                                                      {16, QPalette::Dark},
+                                                      {18, QPalette::ButtonText},
+                                                      {20, QPalette::Light},
+                                                      {21, QPalette::Shadow},
+                                                      {22, QPalette::Midlight},
+                                                      {23, QPalette::ToolTipText},
+                                                      {24, QPalette::ToolTipBase}};
+    QPalette::ColorRole role = QPalette::Window;
+    for (const TSystemColour& system : SystemColours)
+        if (system.Number == (colour & 0xFF)) role = system.Role;
+    return QApplication::palette().color(role);
+}
 
 } // namespace
 
@@ -295,7 +325,7 @@ void TfrmMain::PrepareWindow() {
 }
 
 void TfrmMain::ApplyBackground(uint32_t colour) {
-    FImage->SetColor(QColor::fromRgb(PGToQRgb(colour)));
+    FImage->SetColor(DisplayColour(colour));
 }
 
 void TfrmMain::SetExternalPrintCaption(const QString& caption) {

@@ -182,6 +182,6 @@ std::optional<uint32_t> ParseColour(const QString& text) {
     if (!text.startsWith(u'$') || text.size() < 2 || text.size() > 9) return std::nullopt;
     bool ok = false;
     const uint value = text.mid(1).toUInt(&ok, 16);
-    if (!ok || value > 0xFFFFFF) return std::nullopt;
+    if (!ok) return std::nullopt;
     return value;
 }

@@ -39,7 +39,7 @@ void WriteWarnings(TRegistry& registry, const TWarningFlags& warnings);
 QString BoolText(bool value);
 std::optional<bool> ParseBool(const QString& text);
 std::optional<int32_t> ParseInt(const QString& text);
-// A colour name such as "clBlack" or "$" and eight hexadecimal digits; only plain colours
-// (0x00BBGGRR) are accepted.
+// A colour name such as "clBlack" or "$" and up to eight hexadecimal digits: 0x00BBGGRR, or with
+// a high byte, such as 0x80 for a system colour whose number is the low byte.
 QString ColourText(uint32_t colour);
 std::optional<uint32_t> ParseColour(const QString& text);

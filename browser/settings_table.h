@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -49,6 +50,9 @@ constexpr TIntRange Between(int64_t min, int64_t max) {
 constexpr TIntRange BetweenOrUnset(int64_t min, int64_t max) {
     return {min, max, true};
 }
+constexpr TIntRange UpTo(int64_t max) {
+    return {INT32_MIN, max, false};
+}
 constexpr TIntRange AnyInt = {};
 
 // The password check value meaning "no password".
@@ -56,8 +60,10 @@ constexpr int32_t NoPasswordMarker = 518236947;
 constexpr uint32_t ColourBlack = 0x000000;
 
 // X(Name, Form, Default, Range, Readable, Writing, Group); Default and Range may use the screen
-// `s`. Ranges are written for the values as the program uses them; a stored value outside its range
-// is malformed and reads as the default.
+// `s`. A range admits every value the program stores or gives a meaning to (-1 for "maximised" or
+// "the control's own default", 0 or less for "no reduction"); a stored value outside it is
+// malformed and reads as the default. The panel sizes take any integer: they are brought into
+// their ranges when the panels are laid out at start.
 // clang-format off
 #define GLIMMET_SETTINGS(X) \
     X(GetStarted,                  Bool,   true,                AnyInt, true,  Always, None) \
@@ -74,14 +80,14 @@ constexpr uint32_t ColourBlack = 0x000000;
     X(UseMouseWheel,               Bool,   false,               AnyInt, true,  Always, None) \
     X(ThumbnailButtons,            Bool,   true,                AnyInt, true,  Always, None) \
     X(DiskCacheMaxCount,           Int,    500,                 Between(0, 9999), true, Always, None) \
-    X(ThumbnailHeight,             Int,    -1,                  BetweenOrUnset(40, 200), true, Always, None) \
-    X(ThumbnailWidth,              Int,    -1,                  BetweenOrUnset(40, 200), true, Always, None) \
+    X(ThumbnailHeight,             Int,    -1,                  BetweenOrUnset(1, 9999), true, Always, None) \
+    X(ThumbnailWidth,              Int,    -1,                  BetweenOrUnset(1, 9999), true, Always, None) \
     X(GMXLayout,                   Int,    1,                   Between(1, 6), true, Always, None) \
     X(JPEGThumbnails,              Bool,   false,               AnyInt, true,  Always, None) \
     X(ThumbQualityHigh,            Bool,   true,                AnyInt, true,  Always, None) \
     X(HideFileExt,                 Bool,   false,               AnyInt, true,  Always, None) \
-    X(IconInfoColumnWidth,         Int,    -1,                  BetweenOrUnset(30, 300), true, Always, None) \
-    X(FilenameColumnWidth,         Int,    -1,                  BetweenOrUnset(20, 200), true, Always, None) \
+    X(IconInfoColumnWidth,         Int,    -1,                  BetweenOrUnset(1, 9999), true, Always, None) \
+    X(FilenameColumnWidth,         Int,    -1,                  BetweenOrUnset(1, 9999), true, Always, None) \
     X(ShowPreview,                 Bool,   true,                AnyInt, true,  Always, None) \
     X(ConfirmDragDrop,             Bool,   true,                AnyInt, true,  Always, None) \
     X(ThinBorder,                  Bool,   false,               AnyInt, true,  Always, None) \
@@ -111,8 +117,8 @@ constexpr uint32_t ColourBlack = 0x000000;
     X(OverrideBGColor,             Bool,   false,               AnyInt, true,  Always, Background) \
     X(FullScreenSlideshow,         Bool,   false,               AnyInt, true,  Always, None) \
     X(ConvertEmailFiles,           Int,    -1,                  Between(-1, 1000000), true, Always, None) \
-    X(ConvertEmailSizeX,           Int,    s.Width,             BetweenOrUnset(100, 10000), true, Always, None) \
-    X(ConvertEmailSizeY,           Int,    s.Height,            BetweenOrUnset(100, 10000), true, Always, None) \
+    X(ConvertEmailSizeX,           Int,    s.Width,             UpTo(std::max(10000, s.Width)), true, Always, None) \
+    X(ConvertEmailSizeY,           Int,    s.Height,            UpTo(std::max(10000, s.Height)), true, Always, None) \
     X(NewWindowShrink,             Bool,   true,                AnyInt, true,  Always, None) \
     X(NewWindowStretch,            Bool,   false,               AnyInt, true,  Always, None) \
     X(NewWindowFullSize,           Bool,   true,                AnyInt, true,  Always, None) \
@@ -127,13 +133,13 @@ constexpr uint32_t ColourBlack = 0x000000;
     X(WPHeight,                    Int,    460,                 Between(100, s.Height), true, Always, None) \
     X(TwainHandle,                 Int,    NoPasswordMarker,    AnyInt, true,  Always, None) \
     X(AfterPWApp,                  Text,   QString(),           AnyInt, true,  Always, None) \
-    X(FileGridWidth,               Int,    -1,                  BetweenOrUnset(100, 65535), true, NotFullScreen, None) \
-    X(FileGridTop,                 Int,    -1,                  BetweenOrUnset(80, 65535), true, ModePanelShown, None) \
-    X(NewWindowHeight,             Int,    400,                 Between(100, s.Height), true, Always, None) \
-    X(Mode3Height,                 Int,    s.Scaled(220),       Between(50, s.Height), true, Always, None) \
-    X(Mode4Height,                 Int,    s.Scaled(130),       Between(50, s.Height), true, Always, None) \
+    X(FileGridWidth,               Int,    -1,                  AnyInt, true,  NotFullScreen, None) \
+    X(FileGridTop,                 Int,    -1,                  AnyInt, true,  ModePanelShown, None) \
+    X(NewWindowHeight,             Int,    400,                 Between(-1, s.Height), true, Always, None) \
+    X(Mode3Height,                 Int,    s.Scaled(220),       AnyInt, true,  Always, None) \
+    X(Mode4Height,                 Int,    s.Scaled(130),       AnyInt, true,  Always, None) \
     X(OpenDlgHeight,               Int,    s.Scaled(400),       Between(100, s.Height), true, Always, None) \
-    X(NewWindowWidth,              Int,    500,                 Between(100, s.Width), true, Always, None) \
+    X(NewWindowWidth,              Int,    500,                 Between(0, s.Width), true, Always, None) \
     X(WPWidth,                     Int,    624,                 Between(150, s.Width), true, Always, None) \
     X(WPLeft,                      Int,    20,                  Between(0, s.Width - 100), true, Always, None) \
     X(DefaultJPEGQuality,          Int,    85,                  Between(1, 100), true, Always, None) \
@@ -169,7 +175,7 @@ struct TSettingValue<TSettingForm::Char> {
 };
 template <>
 struct TSettingValue<TSettingForm::Colour> {
-    using Type = uint32_t; // packed 0x00BBGGRR
+    using Type = uint32_t; // packed 0x00BBGGRR; a high byte of 0x80 marks a system colour
 };
 
 struct TSettings {

@@ -48,7 +48,7 @@ int ModePanelHeight(const TSettings& settings, int browseMode) {
     return browseMode == BrowseFavorites ? settings.Mode4Height : settings.Mode3Height;
 }
 
-TPanelSizes StartPanelSizes(const TSettings& settings, int layout, int browseMode,
+TPanelSizes StartPanelSizes(TSettings& settings, int layout, int browseMode,
                             const TScreenMetrics& s, QSize client) {
     TPanelSizes sizes;
     const bool unset = settings.FileGridWidth == -1;
@@ -59,12 +59,15 @@ TPanelSizes StartPanelSizes(const TSettings& settings, int layout, int browseMod
             unset ? Percent(client.height(), 80) : Bounded(settings.FileGridWidth, 100, s.Height);
     const int leftWidth = LeftPanelIsWidth(layout) ? sizes.LeftPanel : client.width();
     const int leftHeight = LeftPanelIsWidth(layout) ? client.height() : sizes.LeftPanel;
+    // Both heights, so that the other mode finds its height in range when the user switches.
+    settings.Mode3Height = Bounded(settings.Mode3Height, 50, leftHeight);
+    settings.Mode4Height = Bounded(settings.Mode4Height, 50, leftHeight);
     if (ModePanelIsWidth(layout))
         sizes.ModePanel = settings.FileGridTop == -1
                               ? leftWidth / 2
                               : Bounded(settings.FileGridTop, 80, leftWidth - 30);
     else
-        sizes.ModePanel = Bounded(ModePanelHeight(settings, browseMode), 50, leftHeight);
+        sizes.ModePanel = ModePanelHeight(settings, browseMode);
     return sizes;
 }
 

@@ -30,8 +30,9 @@ struct TPanelSizes {
 // The mode panel height remembered for a browse mode.
 int ModePanelHeight(const TSettings& settings, int browseMode);
 
-// The sizes at start from the stored values, each brought into its range or given its default.
-TPanelSizes StartPanelSizes(const TSettings& settings, int layout, int browseMode,
+// The sizes at start from the stored values, each brought into its range or given its default
+// when unset (-1). The remembered mode heights are brought into theirs in settings.
+TPanelSizes StartPanelSizes(TSettings& settings, int layout, int browseMode,
                             const TScreenMetrics& s, QSize client);
 
 // A layout chosen in the options window: the remembered mode heights and the panels go back

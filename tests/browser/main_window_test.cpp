@@ -14,6 +14,7 @@
 #include "user_folders.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -255,6 +256,28 @@ TEST_F(MainWindow, ResetSettingsBringsTheBarsBack) {
     Close();
     EXPECT_EQ(Stored("MenuViz"), "True");
     EXPECT_EQ(Stored("StatusViz"), "False");
+}
+
+TEST_F(MainWindow, BackgroundOfTheImageArea) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Store("OverrideBGColor", "True");
+    Store("BGColor", "$8000000F");
+    Start();
+    auto* image = Child<TPGImage>("PGImage");
+    EXPECT_EQ(image->Color(), QApplication::palette().color(QPalette::Button));
+    TFrameHost& host = *Window;
+    const std::pair<uint32_t, QColor> cases[] = {
+        {0x0000FF, QColor(255, 0, 0)},
+        {0x80000005, QApplication::palette().color(QPalette::Base)},
+        {0x80000018, QApplication::palette().color(QPalette::ToolTipBase)},
+        {0x0200FF00, QColor(0, 255, 0)}};
+    for (const auto& [colour, expected] : cases) {
+        host.ApplyBackground(colour);
+        EXPECT_EQ(image->Color(), expected) << std::hex << colour;
+    }
+    Close();
+    EXPECT_EQ(Stored("BGColor"), "$8000000F");
 }
 
 TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {

@@ -102,28 +102,63 @@ TEST_P(StoredValue, ReadsAsExpected) {
     EXPECT_EQ(ReadsAs(GetParam().Name), GetParam().ReadsAs);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MalformedAndOutOfRange, StoredValue,
-    ::testing::Values(
-        TStoredCase{"ShowSSName", "tRuE", "True"}, TStoredCase{"GetStarted", "yes", "True"},
-        TStoredCase{"GetStarted", "", "True"}, TStoredCase{"ThumbMode", "1", "1"},
-        TStoredCase{"ThumbMode", "1x", "2"}, TStoredCase{"ThumbMode", "3", "2"},
-        TStoredCase{"ThumbnailHeight", "9999", "-1"}, TStoredCase{"ThumbnailHeight", "39", "-1"},
-        TStoredCase{"ThumbnailHeight", "200", "200"}, TStoredCase{"DiskCacheMaxCount", "-3", "500"},
-        TStoredCase{"GMXLayout", "7", "1"}, TStoredCase{"WPWidth", "100", "624"},
-        TStoredCase{"WPLeft", "1280", "20"}, TStoredCase{"WPLeft", "1180", "1180"},
-        TStoredCase{"WPTop", "-1", "14"}, TStoredCase{"WPHeight", "1025", "460"},
-        TStoredCase{"TwainHandle", "secret", "518236947"},
-        TStoredCase{"TwainHandle", "99999999999", "518236947"},
-        TStoredCase{"ConvertEmailSizeX", "-1", "-1"},
-        TStoredCase{"ConvertEmailSizeX", "50", "1280"}, TStoredCase{"DelimitCharacter", "##", "#"},
-        TStoredCase{"DelimitCharacter", "", "#"}));
+INSTANTIATE_TEST_SUITE_P(Malformed, StoredValue,
+                         ::testing::Values(TStoredCase{"ShowSSName", "tRuE", "True"},
+                                           TStoredCase{"GetStarted", "yes", "True"},
+                                           TStoredCase{"GetStarted", "", "True"},
+                                           TStoredCase{"ThumbMode", "1x", "2"},
+                                           TStoredCase{"DiskCacheMaxCount", "", "500"},
+                                           TStoredCase{"TwainHandle", "secret", "518236947"},
+                                           TStoredCase{"TwainHandle", "99999999999", "518236947"},
+                                           TStoredCase{"DelimitCharacter", "##", "#"},
+                                           TStoredCase{"DelimitCharacter", "", "#"}));
 
-TEST_F(SettingsStore, ColoursAreNamesOrEightHexDigitsOfAPlainColour) {
+// Each range at its edges, on a screen of 1280 x 1024: the last value inside and the first
+// outside, which reads as the default.
+INSTANTIATE_TEST_SUITE_P(
+    RangeBoundaries, StoredValue,
+    ::testing::Values(
+        TStoredCase{"ThumbMode", "0", "0"}, TStoredCase{"ThumbMode", "1", "1"},
+        TStoredCase{"ThumbMode", "3", "2"}, TStoredCase{"DefaultJPEGQuality", "100", "100"},
+        TStoredCase{"DefaultJPEGQuality", "101", "85"},
+        TStoredCase{"DiskCacheMaxCount", "9999", "9999"},
+        TStoredCase{"DiskCacheMaxCount", "-3", "500"}, TStoredCase{"GMXLayout", "6", "6"},
+        TStoredCase{"GMXLayout", "7", "1"},
+        // The grid's own default (-1) and every size it accepts.
+        TStoredCase{"ThumbnailHeight", "-1", "-1"}, TStoredCase{"ThumbnailHeight", "0", "-1"},
+        TStoredCase{"ThumbnailHeight", "1", "1"}, TStoredCase{"ThumbnailHeight", "200", "200"},
+        TStoredCase{"ThumbnailWidth", "39", "39"}, TStoredCase{"ThumbnailWidth", "9999", "9999"},
+        TStoredCase{"ThumbnailWidth", "10000", "-1"},
+        TStoredCase{"FilenameColumnWidth", "250", "250"},
+        TStoredCase{"IconInfoColumnWidth", "0", "-1"},
+        // 0 or less: no reduction; the largest size is the custom one or the screen's.
+        TStoredCase{"ConvertEmailSizeX", "-1", "-1"}, TStoredCase{"ConvertEmailSizeX", "0", "0"},
+        TStoredCase{"ConvertEmailSizeY", "-20", "-20"},
+        TStoredCase{"ConvertEmailSizeX", "50", "50"},
+        TStoredCase{"ConvertEmailSizeY", "10000", "10000"},
+        TStoredCase{"ConvertEmailSizeX", "10001", "1280"},
+        TStoredCase{"ConvertEmailFiles", "-1", "-1"}, TStoredCase{"ConvertEmailFiles", "-2", "-1"},
+        // -1: maximised; 100 or less: the window fits the picture.
+        TStoredCase{"NewWindowHeight", "-1", "-1"}, TStoredCase{"NewWindowHeight", "-2", "400"},
+        TStoredCase{"NewWindowHeight", "60", "60"}, TStoredCase{"NewWindowHeight", "1024", "1024"},
+        TStoredCase{"NewWindowHeight", "1025", "400"}, TStoredCase{"NewWindowWidth", "0", "0"},
+        TStoredCase{"NewWindowWidth", "-1", "500"}, TStoredCase{"NewWindowWidth", "1281", "500"},
+        // Brought into their ranges when the panels are laid out, not here.
+        TStoredCase{"Mode3Height", "10", "10"}, TStoredCase{"Mode4Height", "5000", "5000"},
+        TStoredCase{"FileGridWidth", "50", "50"}, TStoredCase{"FileGridTop", "-7", "-7"},
+        TStoredCase{"WPWidth", "150", "150"}, TStoredCase{"WPWidth", "149", "624"},
+        TStoredCase{"WPWidth", "100", "624"}, TStoredCase{"WPLeft", "1180", "1180"},
+        TStoredCase{"WPLeft", "1181", "20"}, TStoredCase{"WPLeft", "1280", "20"},
+        TStoredCase{"WPTop", "-1", "14"}, TStoredCase{"WPHeight", "1024", "1024"},
+        TStoredCase{"WPHeight", "1025", "460"}, TStoredCase{"DefaultJPEGQuality", "0", "85"},
+        TStoredCase{"AnimGIFDefault", "50", "50"}, TStoredCase{"AnimGIFDefault", "49", "500"}));
+
+TEST_F(SettingsStore, ColoursAreNamesOrUpToEightHexDigits) {
     const std::pair<const char*, uint32_t> cases[] = {{"clRed", 0x0000FF},
                                                       {"CLWHITE", 0xFFFFFF},
                                                       {"$00FF8000", 0xFF8000},
-                                                      {"$80000005", 0},
+                                                      {"$80000005", 0x80000005},
+                                                      {"$FFFFFFFF", 0xFFFFFFFF},
                                                       {"red", 0},
                                                       {"$", 0},
                                                       {"$0012345G", 0},
@@ -137,6 +172,7 @@ TEST_F(SettingsStore, ColoursAreNamesOrEightHexDigitsOfAPlainColour) {
     }
     EXPECT_EQ(ColourText(0x0000FF), "clRed");
     EXPECT_EQ(ColourText(0x123456), "$00123456");
+    EXPECT_EQ(ColourText(0x8000000F), "$8000000F");
 }
 
 TEST_F(SettingsStore, PairsFallBackTogether) {

@@ -97,6 +97,38 @@ TEST_F(SetupTest, FolderIsListedWheneverNoStartFileIsPending) {
     EXPECT_EQ(State.PendingCameraSource, "/media/u/CAM");
 }
 
+TEST_F(SetupTest, StoredPanelSizesAreBroughtIntoTheirRanges) {
+    struct TCase {
+        const char* Layout;
+        const char* FileGridWidth;
+        const char* FileGridTop;
+        const char* Mode3Height;
+        const char* Mode4Height;
+        QString Applied;
+        int Mode4HeightAfter;
+    };
+    // The fake window's client area is 600 x 400; the screen 1280 x 1024.
+    const TCase cases[] = {
+        {"1", "50", "", "30", "9000", "ApplyPanelSizes(100,50)", 400},
+        {"3", "2000", "10", "", "", "ApplyPanelSizes(1280,80)", 130},
+        {"3", "300", "290", "", "", "ApplyPanelSizes(300,270)", 130},
+        {"4", "20", "", "300", "-5", "ApplyPanelSizes(100,100)", 50},
+    };
+    for (const TCase& c : cases) {
+        Host = TFakeFrameHost();
+        State = TMainState();
+        Registry.DeleteKey(TRegHive::CurrentUser, SettingsKeys::Main);
+        Store("GMXLayout", c.Layout);
+        Store("FileGridWidth", c.FileGridWidth);
+        Store("FileGridTop", c.FileGridTop);
+        Store("Mode3Height", c.Mode3Height);
+        Store("Mode4Height", c.Mode4Height);
+        RunSetup();
+        EXPECT_EQ(Host.CallsOf("ApplyPanelSizes"), QStringList{c.Applied}) << c.Applied;
+        EXPECT_EQ(State.Settings.Mode4Height, c.Mode4HeightAfter) << c.Applied;
+    }
+}
+
 struct TFailureCase {
     QStringList Failing;
     QString Message; // empty: none
