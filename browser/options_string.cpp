@@ -97,10 +97,15 @@ TOptionsDecode DecodeOptions(const QString& stored, bool versionMatched) {
     const QString rest = stored.left(std::max<qsizetype>(stored.size() - 2, 0));
     const QString check = stored.mid(rest.size());
     TOptionsDecode result;
-    if (!rest.isEmpty() && versionMatched && chqoptions(rest) != check) {
-        result.Corrupted = true;
-        return result;
+    if (!rest.isEmpty() && versionMatched) {
+        const std::optional<QString> computed = chqoptions(rest);
+        result.Malformed = !computed;
+        result.Corrupted = computed && *computed != check;
+        if (!computed || result.Corrupted) return result;
     }
-    if (std::optional<TOptions> options = TOptions::FromDigits(rest)) result.Options = *options;
+    if (std::optional<TOptions> options = TOptions::FromDigits(rest))
+        result.Options = *options;
+    else
+        result.Malformed = rest.size() == TOptions::DigitCount;
     return result;
 }

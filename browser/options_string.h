@@ -63,7 +63,11 @@ struct TOptionsDecode {
     // The stored check digits did not match while the stored version was ours: the user is
     // told and the defaults are used.
     bool Corrupted = false;
+    // The digits that would have been used hold something else than a digit: the defaults are
+    // used, and the user is told that the preferences could not be loaded.
+    bool Malformed = false;
 };
 
-// After a version change the check digits are not trusted to match, so they are not checked.
+// After a version change the check digits are not trusted to match, so they are not checked;
+// digits of the wrong length are replaced by the defaults without a word.
 TOptionsDecode DecodeOptions(const QString& stored, bool versionMatched);

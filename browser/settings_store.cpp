@@ -3,7 +3,10 @@
 #include "registry.h"
 
 #include <array>
+#include <cstring>
 #include <map>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -74,6 +77,90 @@ QString Format(const QString& text) {
     return text;
 }
 
+// The order in which set-up reads the main key: a value of another type stops the reading, so the
+// order decides which values have been read by then.
+constexpr const char* ReadOrder[] = {"GMXLayout",
+                                     "AfterPWApp",
+                                     "TwainHandle",
+                                     "CurrentFilter",
+                                     "bReverseSort",
+                                     "iCurrentSortField",
+                                     "FullScreenSlideshow",
+                                     "ExtView",
+                                     "CameraSource",
+                                     "OverrideBGColor",
+                                     "BGColor",
+                                     "DelimitCharacter",
+                                     "RenameSuffix",
+                                     "ConvertEmailFiles",
+                                     "ConvertEmailSizeX",
+                                     "ConvertEmailSizeY",
+                                     "WatchDirectoryDirectory",
+                                     "Version",
+                                     "Options",
+                                     "LastDir",
+                                     "NewWindowShrink",
+                                     "NewWindowStretch",
+                                     "NewWindowFullSize",
+                                     "ExternalPrintApp",
+                                     "ExternalPrintAppName",
+                                     "BeepOnError",
+                                     "Launch16bitNames",
+                                     "SSMultiHorz",
+                                     "SSMultiVert",
+                                     "JPEGThumbnails",
+                                     "DiskCacheMaxCount",
+                                     "ThumbnailHeight",
+                                     "ThumbnailWidth",
+                                     "IconInfoColumnWidth",
+                                     "FilenameColumnWidth",
+                                     "ThumbQualityHigh",
+                                     "ThumbnailButtons",
+                                     "HideFileExt",
+                                     "ThinBorder",
+                                     "UseThreads",
+                                     "TipsOnStart",
+                                     "CurrentBookmark",
+                                     "Fast",
+                                     "HideAllInFS",
+                                     "SlideshowViz",
+                                     "EditingViz",
+                                     "ToolbarViz",
+                                     "StatusViz",
+                                     "MenuViz",
+                                     "ShowSSName",
+                                     "UsePGtoPrintThumbs",
+                                     "SupportFalseExt",
+                                     "AdvancedFunctionsAvailable",
+                                     "UseMouseWheel",
+                                     "AllowDoubleClick",
+                                     "MoveToRecycleBin",
+                                     "ShowDlgProgress",
+                                     "ShowPreview",
+                                     "UseWindowsMoveCopy",
+                                     "ConfirmDeleteFile",
+                                     "ThumbMode",
+                                     "RememberGIFDelay",
+                                     "MoveFiles",
+                                     "ConfirmDragDrop",
+                                     "GetStarted",
+                                     "Mode3Height",
+                                     "Mode4Height",
+                                     "FileGridWidth",
+                                     "FileGridTop",
+                                     "AnimGIFDefault",
+                                     "AlwaysUseDefaultJPEGQuality",
+                                     "DefaultJPEGQuality",
+                                     "NewWindowHeight",
+                                     "OpenDlgHeight",
+                                     "NewWindowWidth",
+                                     "WPLeft",
+                                     "WPWidth",
+                                     "WPMax",
+                                     "WPTop",
+                                     "WPHeight",
+                                     "LargeToolbarImages"};
+
 bool ShouldWrite(TSettingWrite when, const TSettingsWriteConditions& c) {
     switch (when) {
     case TSettingWrite::Always:
@@ -103,18 +190,27 @@ TSettings DefaultSettings(const TScreenMetrics& s) {
 
 bool ReadSettings(const TRegistry& registry, const TScreenMetrics& s, TSettings& settings) {
     const TSettings defaults = DefaultSettings(s);
-    bool typesAgree = true;
     std::map<TSettingGroup, bool> groupFailed;
+    auto read = [&](const char* name) {
 #define GLIMMET_SETTING_READ(Name, Form, Default, Range, Readable, Writing, Group)                 \
-    if (Readable) {                                                                                \
+    if (Readable && std::strcmp(name, #Name) == 0) {                                               \
         const TReadOutcome outcome =                                                               \
             ReadValue(registry, SettingsKeys::Main, QStringLiteral(#Name), TSettingForm::Form,     \
                       Range, defaults.Name, settings.Name);                                        \
-        typesAgree &= outcome != TReadOutcome::WrongType;                                          \
         groupFailed[TSettingGroup::Group] |= outcome != TReadOutcome::Read;                        \
+        return outcome;                                                                            \
     }
-    GLIMMET_SETTINGS(GLIMMET_SETTING_READ)
+        GLIMMET_SETTINGS(GLIMMET_SETTING_READ)
 #undef GLIMMET_SETTING_READ
+        throw std::logic_error(std::string("No readable setting ") + name);
+    };
+    bool typesAgree = true;
+    for (const char* name : ReadOrder) {
+        if (read(name) == TReadOutcome::WrongType) {
+            typesAgree = false;
+            break;
+        }
+    }
 #define GLIMMET_SETTING_GROUP(Name, Form, Default, Range, Readable, Writing, Group)                \
     if (TSettingGroup::Group != TSettingGroup::None && groupFailed[TSettingGroup::Group])          \
         settings.Name = defaults.Name;
@@ -134,14 +230,13 @@ void WriteSettings(TRegistry& registry, const TSettings& settings,
 }
 
 bool ReadWarnings(const TRegistry& registry, TWarningFlags& warnings) {
-    bool typesAgree = true;
 #define GLIMMET_WARNING_READ(Name, Heading)                                                        \
-    typesAgree &=                                                                                  \
-        ReadValue(registry, SettingsKeys::Warning, QStringLiteral(#Name), TSettingForm::Bool,      \
-                  AnyInt, true, warnings.Name) != TReadOutcome::WrongType;
+    if (ReadValue(registry, SettingsKeys::Warning, QStringLiteral(#Name), TSettingForm::Bool,      \
+                  AnyInt, true, warnings.Name) == TReadOutcome::WrongType)                         \
+        return false;
     GLIMMET_WARNINGS(GLIMMET_WARNING_READ)
 #undef GLIMMET_WARNING_READ
-    return typesAgree;
+    return true;
 }
 
 void WriteWarnings(TRegistry& registry, const TWarningFlags& warnings) {

@@ -24,14 +24,15 @@ struct TSettingsWriteConditions {
     bool BookmarkSelected = false;
 };
 
-// Reads every value of the main key into settings. A value stored with another registry type
-// than a string reads as its default and makes the answer false; the other values are still
-// read.
+// Reads the values of the main key into settings, in the order set-up reads them. A value stored
+// with another registry type than a string stops the reading and makes the answer false: it
+// reads as its default, the values read before it stay and the ones after it are left as they
+// were.
 bool ReadSettings(const TRegistry& registry, const TScreenMetrics& s, TSettings& settings);
 void WriteSettings(TRegistry& registry, const TSettings& settings,
                    const TSettingsWriteConditions& conditions);
 
-// The same for the Warning key.
+// The same for the Warning key, in the order in which it is written.
 bool ReadWarnings(const TRegistry& registry, TWarningFlags& warnings);
 void WriteWarnings(TRegistry& registry, const TWarningFlags& warnings);
 

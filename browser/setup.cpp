@@ -139,10 +139,13 @@ private:
         if (load == TRegLoadState::KeptAsBackup || load == TRegLoadState::Unusable)
             Report(TPromptKind::Error, Opening);
         bool typesAgree = true;
-        Guard(SettingOptions, [&] {
+        bool opened = false;
+        Guard(Opening, [&] {
             FRegistry.CreateKey(User, SettingsKeys::Main);
-            typesAgree &= ReadSettings(FRegistry, FContext.Screen, s);
+            opened = true;
         });
+        if (opened)
+            Guard(Loading, [&] { typesAgree &= ReadSettings(FRegistry, FContext.Screen, s); });
         Guard(SettingOptions, [&] { FHost.ApplyLayout(s.GMXLayout); });
         Guard(SettingOptions,
               [&] { FHost.ApplyBackground(s.OverrideBGColor ? s.BGColor : ColourBlack); });
@@ -150,7 +153,7 @@ private:
         Guard(SettingOptions, [&] { FHost.ApplyBars(); });
         FState.NewVersion = s.Version != ProductVersionText();
         s.Version = ProductVersionText();
-        Guard(SettingOptions, [&] {
+        Guard(Loading, [&] {
             FRegistry.CreateKey(User, SettingsKeys::Warning);
             typesAgree &= ReadWarnings(FRegistry, FState.Warnings);
         });
@@ -184,6 +187,7 @@ private:
 
     void DecodeStoredOptions() {
         const TOptionsDecode decoded = DecodeOptions(FState.Settings.Options, !FState.NewVersion);
+        if (decoded.Malformed) Report(TPromptKind::Error, SetupMessages::Preferences);
         if (decoded.Corrupted) Report(TPromptKind::Warning, SetupMessages::Corrupted);
         FState.Options = decoded.Options;
         FState.BrowseMode = FState.Options.Value(TOptionField::BrowseMode);

@@ -20,6 +20,7 @@ struct TDecodeCase {
     bool VersionMatched;
     const char* Digits;
     bool Corrupted;
+    bool Malformed = false;
 };
 
 void PrintTo(const TDecodeCase& c, std::ostream* out) {
@@ -32,6 +33,7 @@ TEST_P(OptionsDecode, GivesTheStoredOrTheDefaultDigits) {
     const TOptionsDecode decoded = DecodeOptions(GetParam().Stored, GetParam().VersionMatched);
     EXPECT_EQ(decoded.Options.Digits(), GetParam().Digits);
     EXPECT_EQ(decoded.Corrupted, GetParam().Corrupted);
+    EXPECT_EQ(decoded.Malformed, GetParam().Malformed);
 }
 
 constexpr const char* Defaults = "1111132101010200100011";
@@ -43,8 +45,13 @@ INSTANTIATE_TEST_SUITE_P(
         TDecodeCase{"111114110101150020001199", true, Defaults, true},
         // After a version change the check digits are not checked.
         TDecodeCase{"111114110101150020001199", false, "1111141101011500200011", false},
-        TDecodeCase{"1111141101011500200a1199", false, Defaults, false},
-        TDecodeCase{"1111141101011500200a11x0", true, Defaults, true},
+        // A non-digit in digits that would be used: malformed, not corrupted.
+        TDecodeCase{"1111141101011500200a1199", false, Defaults, false, true},
+        TDecodeCase{"1111141101011500200a11x0", true, Defaults, false, true},
+        TDecodeCase{"11x1141101011500200011", true, Defaults, false, true},
+        TDecodeCase{"1111141101011500200011x2", false, "1111141101011500200011", false},
+        TDecodeCase{"1x1", false, Defaults, false},
+        TDecodeCase{"111114110101150020001x", true, Defaults, true},
         TDecodeCase{"11111411010115002000112", true, Defaults, true},
         TDecodeCase{"1111141101011500200011", false, Defaults, false},
         TDecodeCase{"", true, Defaults, false}, TDecodeCase{"18", true, Defaults, false}));

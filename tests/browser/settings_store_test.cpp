@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QTemporaryDir>
 
+#include <type_traits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -192,17 +194,63 @@ TEST_F(SettingsStore, PairsFallBackTogether) {
     EXPECT_EQ(settings.BGColor, 0x0000FFu);
 }
 
-TEST_F(SettingsStore, ValueOfAnotherTypeReadsAsDefaultAndTheOthersAreStillRead) {
-    Registry.WriteInteger(User, SettingsKeys::Main, "GMXLayout", 3);
+TEST_F(SettingsStore, ValueOfAnotherTypeStopsTheReading) {
+    // Read in this order: GMXLayout, ..., LastDir, ..., ThumbMode, ..., WPTop.
+    Store("GMXLayout", "3");
     Registry.WriteBinary(User, SettingsKeys::Main, "LastDir", "x");
     Store("ThumbMode", "0");
     Store("WPTop", "77");
     TSettings settings = DefaultSettings(Screen);
+    settings.WPTop = 99;
     EXPECT_FALSE(ReadSettings(Registry, Screen, settings));
-    EXPECT_EQ(settings.GMXLayout, 1);
+    EXPECT_EQ(settings.GMXLayout, 3);
     EXPECT_EQ(settings.LastDir, "");
-    EXPECT_EQ(settings.ThumbMode, 0);
-    EXPECT_EQ(settings.WPTop, 77);
+    EXPECT_EQ(settings.ThumbMode, 2);
+    EXPECT_EQ(settings.WPTop, 99); // not reached
+
+    // A pair of which one member stops the reading falls back as a whole.
+    Registry.DeleteValue(User, SettingsKeys::Main, "LastDir");
+    Store("SSMultiHorz", "2");
+    Registry.WriteInteger(User, SettingsKeys::Main, "SSMultiVert", 6);
+    settings = DefaultSettings(Screen);
+    EXPECT_FALSE(ReadSettings(Registry, Screen, settings));
+    EXPECT_EQ(settings.SSMultiHorz, 4);
+    EXPECT_EQ(settings.SSMultiVert, 3);
+    EXPECT_EQ(settings.ThumbMode, 2);
+}
+
+// Every value the table reads comes back from the store, each away from its default.
+TEST_F(SettingsStore, EveryReadableValueIsRead) {
+    const TScreenMetrics& s = Screen;
+    const TSettings defaults = DefaultSettings(s);
+    TSettings written = defaults;
+    TSettings expected = defaults;
+    auto other = [](auto value, TSettingForm form, const TIntRange& range) {
+        using T = decltype(value);
+        if constexpr (std::is_same_v<T, bool>)
+            return !value;
+        else if constexpr (std::is_same_v<T, int32_t>)
+            return static_cast<int32_t>(value == range.Max ? range.Min : range.Max);
+        else if constexpr (std::is_same_v<T, uint32_t>)
+            return value ^ 0x80123456u;
+        else
+            return form == TSettingForm::Char ? QString("|") : value + "x";
+    };
+#define OTHER_VALUE(Name, Form, Default, Range, Readable, Writing, Group)                          \
+    written.Name = other(defaults.Name, TSettingForm::Form, Range);                                \
+    if (Readable) expected.Name = written.Name;
+    GLIMMET_SETTINGS(OTHER_VALUE)
+#undef OTHER_VALUE
+    WriteSettings(Registry, written, {false, true, true}); // every condition met
+    // Read, but never written.
+    Store("ExternalPrintApp", written.ExternalPrintApp);
+    Store("ExternalPrintAppName", written.ExternalPrintAppName);
+    TSettings read = defaults;
+    EXPECT_TRUE(ReadSettings(Reopen(), s, read));
+#define SAME_VALUE(Name, Form, Default, Range, Readable, Writing, Group)                           \
+    EXPECT_EQ(read.Name, expected.Name) << #Name;
+    GLIMMET_SETTINGS(SAME_VALUE)
+#undef SAME_VALUE
 }
 
 TEST_F(SettingsStore, ConditionalValuesAreWrittenOnlyWhenTheirConditionHolds) {

@@ -176,14 +176,15 @@ TEST_F(SetupTest, CorruptedOptionsAreReportedOnlyForOurVersion) {
     struct TCase {
         const char* Version;
         const char* Options;
-        bool Reported;
+        QString Message; // empty: none
         int BrowseMode;
     };
     const TCase cases[] = {
-        {"Glimmet 0.0", "111114210101020010001177", false, BrowseFavorites},
-        {"current", "111114210101020010001177", true, BrowseFolders},
-        {"current", "11111x210101020010001119", true, BrowseFolders},
-        {"Glimmet 0.0", "11111x210101020010001119", false, BrowseFolders},
+        {"Glimmet 0.0", "111114210101020010001177", {}, BrowseFavorites},
+        {"current", "111114210101020010001177", SetupMessages::Corrupted, BrowseFolders},
+        // A non-digit: the defaults, and the preferences could not be loaded.
+        {"current", "11111x210101020010001119", SetupMessages::Preferences, BrowseFolders},
+        {"Glimmet 0.0", "11111x210101020010001119", SetupMessages::Preferences, BrowseFolders},
     };
     for (const TCase& c : cases) {
         Host = TFakeFrameHost();
@@ -193,10 +194,34 @@ TEST_F(SetupTest, CorruptedOptionsAreReportedOnlyForOurVersion) {
         Store("Options", c.Options);
         RunSetup();
         EXPECT_EQ(Prompter.ShownTexts(),
-                  c.Reported ? QStringList{SetupMessages::Corrupted} : QStringList())
+                  c.Message.isEmpty() ? QStringList() : QStringList{c.Message})
             << c.Options;
         EXPECT_EQ(State.BrowseMode, c.BrowseMode) << c.Options;
     }
+}
+
+TEST_F(SetupTest, ValueOfAnotherTypeStopsTheReading) {
+    Store("GMXLayout", "4");
+    Store("TwainHandle", QString::number(calcaccesspw("secret")));
+    Registry.WriteBinary(TRegHive::CurrentUser, SettingsKeys::Main, "Version", "x");
+    Store("LastDir", Home.Path());
+    Store("WPLeft", "100");
+    Registry.WriteString(TRegHive::CurrentUser, SettingsKeys::Warning, "WarningMinimize", "False");
+    Registry.WriteInteger(TRegHive::CurrentUser, SettingsKeys::Warning, "WarningGIFAnim", 0);
+    Registry.WriteString(TRegHive::CurrentUser, SettingsKeys::Warning, "WarningColour", "False");
+    Host.Passwords = QStringList{"secret"};
+    RunSetup();
+    EXPECT_EQ(Prompter.ShownTexts().last(), SetupMessages::Loading);
+    EXPECT_EQ(Prompter.ShownTexts().count(SetupMessages::Loading), 1);
+    // Read before the failing value.
+    EXPECT_EQ(State.Settings.GMXLayout, 4);
+    EXPECT_EQ(State.Settings.TwainHandle, calcaccesspw("secret"));
+    // After it: the defaults.
+    EXPECT_EQ(State.Settings.LastDir, Home.Path() + "Pictures/");
+    EXPECT_EQ(State.Settings.WPLeft, 20);
+    EXPECT_TRUE(State.NewVersion);
+    EXPECT_FALSE(State.Warnings.WarningMinimize);
+    EXPECT_TRUE(State.Warnings.WarningColour);
 }
 
 TEST_F(SetupTest, PasswordPromptComesBeforeAnyOtherModalWindow) {
