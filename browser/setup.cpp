@@ -120,15 +120,23 @@ private:
         }
     }
 
+    // DoReset is set back to False whatever fails, so that a failed reset is not repeated at
+    // every start: the store holds False in memory and is written again at exit.
     void ResetWhenAsked() {
         if (!ResetAsked()) return;
-        resetregistry(FRegistry, false);
-        FRegistry.WriteString(User, SettingsKeys::Main, "DoReset", BoolText(false));
-        try {
-            FRegistry.Save();
-        } catch (const ERegistryError&) {
-            Report(TPromptKind::Error, SetupMessages::Resetting);
-        }
+        bool failed = false;
+        auto attempt = [&](auto&& step) {
+            try {
+                step();
+            } catch (const std::exception&) {
+                failed = true;
+            }
+        };
+        attempt([&] { resetregistry(FRegistry, false); });
+        attempt(
+            [&] { FRegistry.WriteString(User, SettingsKeys::Main, "DoReset", BoolText(false)); });
+        attempt([&] { FRegistry.Save(); });
+        if (failed) Report(TPromptKind::Error, SetupMessages::Resetting);
     }
 
     void ReadStore() {

@@ -293,6 +293,29 @@ TEST_F(SetupTest, ResetRequestEmptiesTheStore) {
     }
 }
 
+TEST_F(SetupTest, ResetThatCannotBeSavedIsReportedAndNotRepeated) {
+    Store("DoReset", "TRUE");
+    Store("GMXLayout", "3");
+    Registry.Save();
+    TRegistry loaded(RegistryPath());
+    // The store's folder gives way to a file: nothing can be saved.
+    const QString folder = Home.Path() + "config/Corvane";
+    ASSERT_TRUE(QDir().rename(folder, folder + ".away"));
+    WriteWholeFile(folder, "x");
+    ::Setup(State, loaded, Host, Prompter, Context());
+    EXPECT_EQ(Prompter.ShownTexts(), QStringList{SetupMessages::Resetting});
+    EXPECT_EQ(State.Settings.GMXLayout, 1);
+    EXPECT_EQ(Stored(loaded, "DoReset"), "False");
+
+    // Once the store can be written again, the program's exit leaves DoReset off.
+    QFile::remove(folder);
+    ASSERT_TRUE(QDir().rename(folder + ".away", folder));
+    FormClose(State, loaded, Host, Prompter, StoreContext());
+    TRegistry saved(RegistryPath());
+    EXPECT_EQ(Stored(saved, "DoReset"), "False");
+    EXPECT_EQ(Stored(saved, "GMXLayout"), "1");
+}
+
 TEST_F(SetupTest, UnreadableStoreIsReportedAndTheDefaultsUsed) {
     QDir().mkpath(Home.Path() + "config/Corvane");
     WriteWholeFile(RegistryPath(), "not a registry file");
