@@ -120,12 +120,6 @@ bool StorePanelSizes(const TPanelGeometry& geometry, int layout, int browseMode,
     settings.threewidth = mode.width();
     const bool shown = mode.height() > 60 && mode.width() > 60;
     if (shown) settings.FileGridTop = ModePanelIsWidth(layout) ? mode.width() : mode.height();
-    // Beside the grid the mode panel is as high as the left panel: no height to remember.
-    if (!ModePanelIsWidth(layout)) {
-        if (browseMode == BrowseFavorites)
-            settings.Mode4Height = mode.height();
-        else
-            settings.Mode3Height = mode.height();
-    }
+    (browseMode == BrowseFavorites ? settings.Mode4Height : settings.Mode3Height) = mode.height();
     return shown;
 }

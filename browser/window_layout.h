@@ -50,8 +50,9 @@ struct TResetSizes {
 TResetSizes ResetEverythingSizes(TSettings& settings, int layout, int browseMode,
                                  const TScreenMetrics& s, QSize window);
 
-// The panel values written at exit, taken from the panels as they are. Answers whether the
-// mode panel is large enough (more than 60 pixels high and wide) to be remembered.
+// The panel values written at exit, taken from the panels as they are: the current mode's
+// height is the mode panel's, in every layout. Answers whether the mode panel is large enough
+// (more than 60 pixels high and wide) for FileGridTop to be remembered.
 struct TPanelGeometry {
     QSize LeftPanel;
     QSize ModePanel;

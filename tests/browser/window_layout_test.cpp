@@ -103,12 +103,16 @@ TEST(WindowLayout, PanelSizesAtExit) {
     EXPECT_EQ(settings.Mode3Height, 210);
     EXPECT_EQ(settings.threewidth, 310);
 
-    EXPECT_TRUE(StorePanelSizes({QSize(800, 200), QSize(250, 200)}, 5, BrowseFavorites, settings));
-    EXPECT_EQ(settings.FileGridWidth, 200);
-    EXPECT_EQ(settings.FileGridTop, 250);
-    // Beside the grid the mode panel's height is the left panel's: the mode heights stay.
-    EXPECT_EQ(settings.Mode3Height, 210);
-    EXPECT_EQ(settings.Mode4Height, 130);
+    // Beside the grid the mode panel is as high as the left panel; that is its height.
+    for (int layout : {3, 5, 6}) {
+        settings.Mode4Height = 130;
+        EXPECT_TRUE(
+            StorePanelSizes({QSize(800, 190), QSize(250, 190)}, layout, BrowseFavorites, settings));
+        EXPECT_EQ(settings.FileGridWidth, layout == 3 ? 800 : 190) << layout;
+        EXPECT_EQ(settings.FileGridTop, 250) << layout;
+        EXPECT_EQ(settings.Mode3Height, 210) << layout;
+        EXPECT_EQ(settings.Mode4Height, 190) << layout;
+    }
 
     EXPECT_FALSE(StorePanelSizes({QSize(300, 480), QSize(300, 40)}, 4, BrowseFavorites, settings));
     EXPECT_EQ(settings.FileGridTop, 250);
