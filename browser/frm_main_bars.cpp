@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <algorithm>
 #include <map>
@@ -121,6 +122,15 @@ void TfrmMain::CreateBars() {
         if (command.Bar != TCommandBar::None) bars.at(command.Bar)->addAction(action);
         FActions.insert(command.Name, action);
     }
+    // The sort button only opens a menu of the sorting commands (a menu of its own: an action
+    // takes over the menu it is given).
+    QAction* sort = FActions.value("btnsort");
+    auto* sortMenu = new QMenu(this);
+    sortMenu->addActions(menus.at("Thumbnails/File Sorting")->actions());
+    sort->setMenu(sortMenu);
+    if (auto* button =
+            qobject_cast<QToolButton*>(bars.at(TCommandBar::Main)->widgetForAction(sort)))
+        button->setPopupMode(QToolButton::InstantPopup);
     FActions.value("mkExternalPrint")->setVisible(false);
     FActions.value("mkWatchdirectory")->setVisible(false);
     ApplyToolbarDocks({});

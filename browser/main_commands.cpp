@@ -19,6 +19,7 @@ constexpr TCommand Commands[] = {
     {"btnprevious", nullptr, "Previous", "Previous image", B::Main, "<"},
     {"btnnext", nullptr, "Next", "Next image", B::Main, ">"},
     {"btnlast", nullptr, "Last", "Last image", B::Main, ">|"},
+    {"btnrandom", nullptr, "Random", "Shows an image at random [*]", B::Main, "*"},
     {"btnzoomin", nullptr, "Zoom In", "Zoom In (Ctrl+click: Stretch to Fit) [+]", B::Main, "+"},
     {"btnzoomout", nullptr, "Zoom Out", "Zoom Out", B::Main, "-"},
     {"btnstop", nullptr, "Stop", "Stop loading current image (Ctrl+click: Reset All) [0]", B::Main, "x"},
@@ -26,6 +27,8 @@ constexpr TCommand Commands[] = {
     {"btnslideshow", nullptr, "Slideshow", "Slideshow (Ctrl+click: Reset Slideshow Options) [S]", B::Main, "S"},
     {"btnmultishow", nullptr, "Multishow", "Displays images in sequence in multiple rows and columns", B::Main, "::"},
     {"btnnewwindow", nullptr, "New Window", "Launch into a new image window [N] (Ctrl+click: Close All Image Windows) ", B::Main, "N"},
+    {"btnthumbmode", nullptr, "File Display", "Switch between Thumbnails, Small Thumbs and Filenames", B::Main, "Th"},
+    {"btnsort", nullptr, "Sort", "File sorting", B::Main, "Az"}, // drops down the File Sorting menu
     {"btnbookmark", nullptr, "Add to Favorites", "Add the selected file(s) to your current Favorites list [B]", B::Main, "B+"},
     {"btnRemoveBookmark", nullptr, "Remove Favorite", "Removes the selected Favorite(s) [Alt+B]", B::Main, "B-"},
     {"Renamebtn", nullptr, "Rename", "Rename the selected file(s)", B::Main, "ab"},

@@ -19,11 +19,13 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -256,6 +258,33 @@ TEST_F(MainWindow, ResetSettingsBringsTheBarsBack) {
     Close();
     EXPECT_EQ(Stored("MenuViz"), "True");
     EXPECT_EQ(Stored("StatusViz"), "False");
+}
+
+TEST_F(MainWindow, FileListButtonsOfTheMainToolbarWaitForTheirCommands) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    auto* bar = Child<QToolBar>("MainToolbar");
+    for (const char* name : {"btnthumbmode", "btnsort", "btnrandom"}) {
+        QAction* action = Child<QAction>(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_TRUE(bar->actions().contains(action)) << name;
+        EXPECT_FALSE(action->isEnabled()) << name;
+    }
+    // The button drops down the sorting menu of its action.
+    QAction* sort = Child<QAction>("btnsort");
+    auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(sort));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->popupMode(), QToolButton::InstantPopup);
+    ASSERT_NE(sort->menu(), nullptr);
+    for (const char* name :
+         {"mkSortName", "mkSortType", "mkSortSize", "mkSortDate", "mkSortDescending"})
+        EXPECT_TRUE(sort->menu()->actions().contains(Child<QAction>(name))) << name;
+    QStringList thumbnails;
+    for (QAction* item : Child<QMenuBar>("mnuMain")->actions().at(2)->menu()->actions())
+        thumbnails << item->text();
+    EXPECT_TRUE(thumbnails.contains("File Sorting")) << thumbnails.join(u'|').toStdString();
+    Close();
 }
 
 TEST_F(MainWindow, BackgroundOfTheImageArea) {
