@@ -313,9 +313,10 @@ void TfrmMain::reseteverything() {
     s.MenuViz = s.ToolbarViz = s.SlideshowViz = s.StatusViz = true;
     s.EditingViz = false;
     ApplyBars();
-    const TResetSizes sizes = ResetEverythingSizes(s, FLayout, FState.BrowseMode, FScreen, size());
-    resize(sizes.Window);
+    resize(ResetWindowSize(size()));
     layout()->activate();
+    const TResetSizes sizes =
+        ResetEverythingSizes(s, FLayout, FState.BrowseMode, FScreen, size(), FLeft->width());
     ApplyPanelSizes({sizes.LeftPanel, sizes.ModePanel.value_or(FLeft->sizes().value(0))});
     ModeChange(FState.BrowseMode);
 }

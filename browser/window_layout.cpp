@@ -86,14 +86,16 @@ TPanelSizes ResetLayoutSizes(TSettings& settings, int layout, int browseMode,
     return sizes;
 }
 
+QSize ResetWindowSize(QSize window) {
+    return QSize(window.width() < 250 ? 624 : window.width(),
+                 window.height() < 200 ? 460 : window.height());
+}
+
 TResetSizes ResetEverythingSizes(TSettings& settings, int layout, int browseMode,
-                                 const TScreenMetrics& s, QSize window) {
+                                 const TScreenMetrics& s, QSize window, int leftPanelWidth) {
     TResetSizes result;
-    result.Window = QSize(window.width() < 250 ? 624 : window.width(),
-                          window.height() < 200 ? 460 : window.height());
     settings.Mode3Height = s.Scaled(220);
     settings.Mode4Height = s.Scaled(130);
-    const QSize w = result.Window;
     switch (layout) {
     case 1:
     case 2:
@@ -101,14 +103,14 @@ TResetSizes ResetEverythingSizes(TSettings& settings, int layout, int browseMode
         result.ModePanel = ModePanelHeight(settings, browseMode);
         break;
     case 3:
-        result.LeftPanel = Percent(w.width(), 60);
+        result.LeftPanel = Percent(window.width(), 60);
         break;
     case 4:
-        result.LeftPanel = Percent(w.width(), 40);
+        result.LeftPanel = Percent(window.width(), 40);
         break;
     default:
-        result.LeftPanel = Percent(w.height(), 40);
-        result.ModePanel = w.width() / 2;
+        result.LeftPanel = Percent(window.height(), 40);
+        result.ModePanel = leftPanelWidth / 2;
     }
     return result;
 }

@@ -40,15 +40,16 @@ TPanelSizes StartPanelSizes(TSettings& settings, int layout, int browseMode,
 TPanelSizes ResetLayoutSizes(TSettings& settings, int layout, int browseMode,
                              const TScreenMetrics& s, QSize window);
 
-// "Reset Settings": the window is enlarged when tiny, the mode heights and the panels reset.
-// In layouts 3 and 4 the mode panel keeps the size the mode change gives it.
+// "Reset Settings" enlarges a tiny window first, then resets the mode heights and the panels
+// within the window as it then is (leftPanelWidth: the left panel's width in it). In layouts 3
+// and 4 the mode panel keeps the size the mode change gives it.
+QSize ResetWindowSize(QSize window);
 struct TResetSizes {
-    QSize Window;
     int LeftPanel = 0;
     std::optional<int> ModePanel;
 };
 TResetSizes ResetEverythingSizes(TSettings& settings, int layout, int browseMode,
-                                 const TScreenMetrics& s, QSize window);
+                                 const TScreenMetrics& s, QSize window, int leftPanelWidth);
 
 // The panel values written at exit, taken from the panels as they are: the current mode's
 // height is the mode panel's, in every layout. Answers whether the mode panel is large enough

@@ -309,6 +309,24 @@ TEST_F(MainWindow, BackgroundOfTheImageArea) {
     EXPECT_EQ(Stored("BGColor"), "$8000000F");
 }
 
+TEST_F(MainWindow, ResetSettingsGivesTheModePanelHalfTheLeftPanelInLayoutsFiveAndSix) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    for (const char* layout : {"5", "6"}) {
+        Store("GMXLayout", layout);
+        Start();
+        // A toolbar at the side makes the left panel narrower than the window.
+        auto* main = Child<QToolBar>("MainToolbar");
+        Window->addToolBar(Qt::LeftToolBarArea, main);
+        main->show();
+        Child<QAction>("mkResetSettings")->trigger();
+        auto* left = Child<QSplitter>("pnlLeft");
+        ASSERT_LT(left->width(), Window->width()) << layout;
+        EXPECT_EQ(left->sizes().value(0), left->width() / 2) << layout;
+        Close();
+    }
+}
+
 TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");

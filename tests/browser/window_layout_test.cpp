@@ -70,28 +70,35 @@ TEST(WindowLayout, LayoutChosenInTheOptionsResetsTheProportions) {
 }
 
 TEST(WindowLayout, ResetSettingsSizes) {
+    EXPECT_EQ(ResetWindowSize({100, 100}), QSize(624, 460));
+    EXPECT_EQ(ResetWindowSize({800, 199}), QSize(800, 460));
+    EXPECT_EQ(ResetWindowSize({249, 600}), QSize(624, 600));
+    EXPECT_EQ(ResetWindowSize({250, 200}), QSize(250, 200));
     struct TCase {
         int Layout;
         QSize Window;
-        QSize NewWindow;
+        int LeftPanelWidth;
         int LeftPanel;
         std::optional<int> ModePanel;
     };
     const TCase cases[] = {
-        {1, {100, 100}, {624, 460}, 344, 130},
-        {2, {800, 600}, {800, 600}, 344, 130},
-        {3, {800, 600}, {800, 600}, 480, std::nullopt},
-        {4, {800, 600}, {800, 600}, 320, std::nullopt},
-        {5, {800, 199}, {800, 460}, 184, 400},
-        {6, {249, 600}, {624, 600}, 240, 312},
+        {1, {624, 460}, 300, 344, 130},
+        {2, {800, 600}, 300, 344, 130},
+        {3, {800, 600}, 480, 480, std::nullopt},
+        {4, {800, 600}, 800, 320, std::nullopt},
+        // Half the left panel's width, which may be less than the window's.
+        {5, {800, 460}, 760, 184, 380},
+        {6, {624, 600}, 624, 240, 312},
     };
     for (const TCase& c : cases) {
         TSettings settings = DefaultSettings(Screen);
-        const TResetSizes sizes =
-            ResetEverythingSizes(settings, c.Layout, BrowseFavorites, Screen, c.Window);
-        EXPECT_EQ(sizes.Window, c.NewWindow) << c.Layout;
+        settings.Mode3Height = settings.Mode4Height = 999;
+        const TResetSizes sizes = ResetEverythingSizes(settings, c.Layout, BrowseFavorites, Screen,
+                                                       c.Window, c.LeftPanelWidth);
         EXPECT_EQ(sizes.LeftPanel, c.LeftPanel) << c.Layout;
         EXPECT_EQ(sizes.ModePanel, c.ModePanel) << c.Layout;
+        EXPECT_EQ(settings.Mode3Height, 220);
+        EXPECT_EQ(settings.Mode4Height, 130);
     }
 }
 
