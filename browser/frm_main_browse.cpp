@@ -60,6 +60,7 @@ void TfrmMain::ShowFitOfImage() {
 void TfrmMain::FillFavoritesLists(const QString& currentBookmark) {
     FBookmarks->clear();
     const QDir data(FFolders.whereisdata());
+    // Without QDir::CaseSensitive the filter matches "Trip.FVT" too, as directshow does.
     for (const QFileInfo& list : data.entryInfoList({"*.fvt"}, QDir::Files, QDir::Name)) {
         auto* item = new QListWidgetItem(list.completeBaseName(), FBookmarks);
         item->setData(Qt::UserRole, list.absoluteFilePath());

@@ -327,6 +327,27 @@ TEST_F(MainWindow, ResetSettingsGivesTheModePanelHalfTheLeftPanelInLayoutsFiveAn
     }
 }
 
+TEST_F(MainWindow, FavoritesListsAreFoundWhateverTheCaseOfTheirExtension) {
+    const QString image = WriteImage("d.bmp", 14);
+    WriteWholeFile(Data + "Trip.FVT", (image + "\r\n").toUtf8());
+    WriteWholeFile(Data + "home.fvt", "");
+    WriteWholeFile(Data + "notes.txt", "");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Store("CurrentBookmark", "Trip");
+    Store("Options", "111114210101020010001119"); // Favorites mode
+    Start();
+    auto* lists = Child<QListWidget>("lbxBookmarks");
+    QStringList names;
+    for (int row = 0; row < lists->count(); ++row) names << lists->item(row)->text();
+    names.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(names, QStringList({"home", "Trip"}));
+    ASSERT_NE(lists->currentItem(), nullptr);
+    EXPECT_EQ(lists->currentItem()->text(), "Trip");
+    ASSERT_TRUE(RunUntil([&] { return Window->State().CurrentFile == image; }));
+    Close();
+}
+
 TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");
