@@ -6,6 +6,7 @@
 #include "pg_image.h"
 #include "pg_qt_view.h"
 #include "prompter.h"
+#include "settings_store.h"
 #include "setup.h"
 #include "shutdown.h"
 #include "tips.h"
@@ -105,6 +106,7 @@ TfrmMain::TfrmMain(TMainWindowContext context)
     setObjectName("frmMain");
     setWindowTitle("Glimmet");
     FState.Settings = DefaultSettings(FScreen);
+    FState.Settings.LargeToolbarImages = ReadLargeToolbarImages(FRegistry, FScreen);
     CreatePanels();
     CreateBars();
     CreateStatusBar();

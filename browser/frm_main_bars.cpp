@@ -78,6 +78,10 @@ std::vector<TToolbarDock> DefaultDocks() {
             {names[3], false, TDockSide::Top, TDockSide::Top, 2, 1, 0, 0}};
 }
 
+QSize ToolbarIconSize(bool large) {
+    return large ? QSize(32, 32) : QSize(20, 20);
+}
+
 // The commands the window carries out so far; the others stay disabled.
 const QStringList Implemented = {"mkExit",           "mkMenu",       "mkmaintoolbar",
                                  "mkEditingToolbar", "mkStatusBar",  "mkResetSettings",
@@ -105,6 +109,7 @@ void TfrmMain::CreateBars() {
     for (int i = 0; i < names.size(); ++i) {
         auto* bar = new QToolBar(names[i], this);
         bar->setObjectName(names[i]);
+        bar->setIconSize(ToolbarIconSize(FState.Settings.LargeToolbarImages));
         bars[kinds[i]] = bar;
     }
     bars.at(TCommandBar::None)->addWidget(menuBar);
@@ -198,7 +203,7 @@ void TfrmMain::ApplyBars() {
     for (int i = 0; i < names.size(); ++i) {
         QToolBar* bar = Toolbar(names[i]);
         bar->setVisible(visible[i]);
-        bar->setIconSize(s.LargeToolbarImages ? QSize(32, 32) : QSize(20, 20));
+        bar->setIconSize(ToolbarIconSize(s.LargeToolbarImages));
     }
     statusBar()->setVisible(s.StatusViz);
     const std::pair<const char*, bool> checks[] = {{"mkMenu", s.MenuViz},

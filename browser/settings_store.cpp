@@ -79,87 +79,25 @@ QString Format(const QString& text) {
 
 // The order in which set-up reads the main key: a value of another type stops the reading, so the
 // order decides which values have been read by then.
-constexpr const char* ReadOrder[] = {"GMXLayout",
-                                     "AfterPWApp",
-                                     "TwainHandle",
-                                     "CurrentFilter",
-                                     "bReverseSort",
-                                     "iCurrentSortField",
-                                     "FullScreenSlideshow",
-                                     "ExtView",
-                                     "CameraSource",
-                                     "OverrideBGColor",
-                                     "BGColor",
-                                     "DelimitCharacter",
-                                     "RenameSuffix",
-                                     "ConvertEmailFiles",
-                                     "ConvertEmailSizeX",
-                                     "ConvertEmailSizeY",
-                                     "WatchDirectoryDirectory",
-                                     "Version",
-                                     "Options",
-                                     "LastDir",
-                                     "NewWindowShrink",
-                                     "NewWindowStretch",
-                                     "NewWindowFullSize",
-                                     "ExternalPrintApp",
-                                     "ExternalPrintAppName",
-                                     "BeepOnError",
-                                     "Launch16bitNames",
-                                     "SSMultiHorz",
-                                     "SSMultiVert",
-                                     "JPEGThumbnails",
-                                     "DiskCacheMaxCount",
-                                     "ThumbnailHeight",
-                                     "ThumbnailWidth",
-                                     "IconInfoColumnWidth",
-                                     "FilenameColumnWidth",
-                                     "ThumbQualityHigh",
-                                     "ThumbnailButtons",
-                                     "HideFileExt",
-                                     "ThinBorder",
-                                     "UseThreads",
-                                     "TipsOnStart",
-                                     "CurrentBookmark",
-                                     "Fast",
-                                     "HideAllInFS",
-                                     "SlideshowViz",
-                                     "EditingViz",
-                                     "ToolbarViz",
-                                     "StatusViz",
-                                     "MenuViz",
-                                     "ShowSSName",
-                                     "UsePGtoPrintThumbs",
-                                     "SupportFalseExt",
-                                     "AdvancedFunctionsAvailable",
-                                     "UseMouseWheel",
-                                     "AllowDoubleClick",
-                                     "MoveToRecycleBin",
-                                     "ShowDlgProgress",
-                                     "ShowPreview",
-                                     "UseWindowsMoveCopy",
-                                     "ConfirmDeleteFile",
-                                     "ThumbMode",
-                                     "RememberGIFDelay",
-                                     "MoveFiles",
-                                     "ConfirmDragDrop",
-                                     "GetStarted",
-                                     "Mode3Height",
-                                     "Mode4Height",
-                                     "FileGridWidth",
-                                     "FileGridTop",
-                                     "AnimGIFDefault",
-                                     "AlwaysUseDefaultJPEGQuality",
-                                     "DefaultJPEGQuality",
-                                     "NewWindowHeight",
-                                     "OpenDlgHeight",
-                                     "NewWindowWidth",
-                                     "WPLeft",
-                                     "WPWidth",
-                                     "WPMax",
-                                     "WPTop",
-                                     "WPHeight",
-                                     "LargeToolbarImages"};
+// clang-format off
+constexpr const char* ReadOrder[] = {
+    "GMXLayout", "AfterPWApp", "TwainHandle", "CurrentFilter", "bReverseSort", "iCurrentSortField",
+    "FullScreenSlideshow", "ExtView", "CameraSource", "OverrideBGColor", "BGColor",
+    "DelimitCharacter", "RenameSuffix", "ConvertEmailFiles", "ConvertEmailSizeX",
+    "ConvertEmailSizeY", "WatchDirectoryDirectory", "Version", "Options", "LastDir",
+    "NewWindowShrink", "NewWindowStretch", "NewWindowFullSize", "ExternalPrintApp",
+    "ExternalPrintAppName", "BeepOnError", "Launch16bitNames", "SSMultiHorz", "SSMultiVert",
+    "JPEGThumbnails", "DiskCacheMaxCount", "ThumbnailHeight", "ThumbnailWidth",
+    "IconInfoColumnWidth", "FilenameColumnWidth", "ThumbQualityHigh", "ThumbnailButtons",
+    "HideFileExt", "ThinBorder", "UseThreads", "TipsOnStart", "CurrentBookmark", "Fast",
+    "HideAllInFS", "SlideshowViz", "EditingViz", "ToolbarViz", "StatusViz", "MenuViz", "ShowSSName",
+    "UsePGtoPrintThumbs", "SupportFalseExt", "AdvancedFunctionsAvailable", "UseMouseWheel",
+    "AllowDoubleClick", "MoveToRecycleBin", "ShowDlgProgress", "ShowPreview", "UseWindowsMoveCopy",
+    "ConfirmDeleteFile", "ThumbMode", "RememberGIFDelay", "MoveFiles", "ConfirmDragDrop",
+    "GetStarted", "Mode3Height", "Mode4Height", "FileGridWidth", "FileGridTop", "AnimGIFDefault",
+    "AlwaysUseDefaultJPEGQuality", "DefaultJPEGQuality", "NewWindowHeight", "OpenDlgHeight",
+    "NewWindowWidth", "WPLeft", "WPWidth", "WPMax", "WPTop", "WPHeight"};
+// clang-format on
 
 bool ShouldWrite(TSettingWrite when, const TSettingsWriteConditions& c) {
     switch (when) {
@@ -217,6 +155,14 @@ bool ReadSettings(const TRegistry& registry, const TScreenMetrics& s, TSettings&
     GLIMMET_SETTINGS(GLIMMET_SETTING_GROUP)
 #undef GLIMMET_SETTING_GROUP
     return typesAgree;
+}
+
+bool ReadLargeToolbarImages(const TRegistry& registry, const TScreenMetrics& s) {
+    const bool fallback = DefaultSettings(s).LargeToolbarImages;
+    bool large = fallback;
+    ReadValue(registry, SettingsKeys::Main, QStringLiteral("LargeToolbarImages"),
+              TSettingForm::Bool, AnyInt, fallback, large);
+    return large;
 }
 
 void WriteSettings(TRegistry& registry, const TSettings& settings,

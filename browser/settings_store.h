@@ -29,6 +29,8 @@ struct TSettingsWriteConditions {
 // reads as its default, the values read before it stay and the ones after it are left as they
 // were.
 bool ReadSettings(const TRegistry& registry, const TScreenMetrics& s, TSettings& settings);
+// The one value the window reads when it is created, before set-up reads the others.
+bool ReadLargeToolbarImages(const TRegistry& registry, const TScreenMetrics& s);
 void WriteSettings(TRegistry& registry, const TSettings& settings,
                    const TSettingsWriteConditions& conditions);
 

@@ -63,7 +63,8 @@ constexpr uint32_t ColourBlack = 0x000000;
 // `s`. A range admits every value the program stores or gives a meaning to (-1 for "maximised" or
 // "the control's own default", 0 or less for "no reduction"); a stored value outside it is
 // malformed and reads as the default. The panel sizes take any integer: they are brought into
-// their ranges when the panels are laid out at start.
+// their ranges when the panels are laid out at start. LargeToolbarImages is not read with the
+// others: the window reads it when it is created (ReadLargeToolbarImages).
 // clang-format off
 #define GLIMMET_SETTINGS(X) \
     X(GetStarted,                  Bool,   true,                AnyInt, true,  Always, None) \
@@ -106,7 +107,7 @@ constexpr uint32_t ColourBlack = 0x000000;
     X(CurrentBookmark,             Text,   QString(),           AnyInt, true,  BookmarkSelected, None) \
     X(RememberGIFDelay,            Bool,   true,                AnyInt, true,  Always, None) \
     X(MoveFiles,                   Bool,   false,               AnyInt, true,  Always, None) \
-    X(LargeToolbarImages,          Bool,   s.Width > 800,       AnyInt, true,  Always, None) \
+    X(LargeToolbarImages,          Bool,   s.Width > 800,       AnyInt, false, Always, None) \
     X(AllowDoubleClick,            Bool,   true,                AnyInt, true,  Always, None) \
     X(bReverseSort,                Bool,   false,               AnyInt, true,  Always, None) \
     X(iCurrentSortField,           Int,    0,                   Between(0, 3), true, Always, None) \

@@ -142,7 +142,10 @@ private:
     void ReadStore() {
         using namespace SetupMessages;
         TSettings& s = FState.Settings;
+        // Read when the window was created, before any reset.
+        const bool largeToolbarImages = s.LargeToolbarImages;
         s = DefaultSettings(FContext.Screen);
+        s.LargeToolbarImages = largeToolbarImages;
         const TRegLoadState load = FRegistry.LoadState();
         if (load == TRegLoadState::KeptAsBackup || load == TRegLoadState::Unusable)
             Report(TPromptKind::Error, Opening);

@@ -348,6 +348,22 @@ TEST_F(MainWindow, FavoritesListsAreFoundWhateverTheCaseOfTheirExtension) {
     Close();
 }
 
+TEST_F(MainWindow, ToolbarButtonSizeIsReadWhenTheWindowIsCreated) {
+    Store("LargeToolbarImages", "False"); // large by default on this screen
+    Open({"/RESET"});
+    EXPECT_EQ(Child<QToolBar>("MainToolbar")->iconSize(), QSize(20, 20));
+    // The reset in set-up comes after it: the size read stays for this run.
+    ASSERT_TRUE(RunUntil([&] { return Window->State().SetupFinished; }));
+    EXPECT_EQ(Child<QToolBar>("MainToolbar")->iconSize(), QSize(20, 20));
+    Close();
+    EXPECT_EQ(Stored("LargeToolbarImages"), "False");
+    EXPECT_EQ(Stored("DoReset"), "False");
+
+    Open();
+    EXPECT_EQ(Child<QToolBar>("EditingToolbar")->iconSize(), QSize(20, 20));
+    Close();
+}
+
 TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");

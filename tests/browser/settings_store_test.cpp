@@ -42,6 +42,9 @@ protected:
 TEST_F(SettingsStore, MissingKeyGivesTheDefaults) {
     TSettings settings = DefaultSettings({800, 600, 96, 24});
     EXPECT_TRUE(ReadSettings(Registry, {1920, 1080, 144, 24}, settings));
+    // Read when the window is created, not here.
+    EXPECT_FALSE(settings.LargeToolbarImages);
+    settings.LargeToolbarImages = true;
     EXPECT_EQ(settings, DefaultSettings({1920, 1080, 144, 24}));
     EXPECT_EQ(QRect(settings.WPLeft, settings.WPTop, settings.WPWidth, settings.WPHeight),
               QRect(20, 14, 624, 460));
@@ -51,8 +54,12 @@ TEST_F(SettingsStore, MissingKeyGivesTheDefaults) {
     EXPECT_EQ(settings.Mode3Height, 330); // 220 at 144 dpi
     EXPECT_EQ(settings.Mode4Height, 195);
     EXPECT_EQ(settings.ConvertEmailSizeX, 1920);
-    EXPECT_TRUE(settings.LargeToolbarImages);
-    EXPECT_FALSE(DefaultSettings({800, 600, 96, 24}).LargeToolbarImages);
+    EXPECT_TRUE(ReadLargeToolbarImages(Registry, {1920, 1080, 144, 24}));
+    EXPECT_FALSE(ReadLargeToolbarImages(Registry, {800, 600, 96, 24}));
+    Store("LargeToolbarImages", "fALSE");
+    EXPECT_FALSE(ReadLargeToolbarImages(Registry, {1920, 1080, 144, 24}));
+    Store("LargeToolbarImages", "1");
+    EXPECT_TRUE(ReadLargeToolbarImages(Registry, {1920, 1080, 144, 24}));
     EXPECT_EQ(settings.DelimitCharacter, "#");
     EXPECT_EQ(settings.BGColor, ColourBlack);
 }
