@@ -83,9 +83,9 @@ QSize ToolbarIconSize(bool large) {
 }
 
 // The commands the window carries out so far; the others stay disabled.
-const QStringList Implemented = {"mkExit",           "mkMenu",       "mkmaintoolbar",
-                                 "mkEditingToolbar", "mkStatusBar",  "mkResetSettings",
-                                 "mkGettingStarted", "mkTipOfTheDay"};
+const QStringList Implemented = {
+    "mkExit",      "mkMenu",          "mkmaintoolbar",    "mkSlideshowToolbar", "mkEditingToolbar",
+    "mkStatusBar", "mkResetSettings", "mkGettingStarted", "mkTipOfTheDay"};
 
 } // namespace
 

@@ -255,9 +255,17 @@ TEST_F(MainWindow, ResetSettingsBringsTheBarsBack) {
     EXPECT_EQ(Window->State().Options.Digits().mid(1, 4), "1111");
     Child<QAction>("mkStatusBar")->trigger();
     EXPECT_FALSE(Window->statusBar()->isVisible());
+    // The slideshow toolbar shows only while a slideshow runs; its setting is toggled all the same.
+    QAction* slideshowBar = Child<QAction>("mkSlideshowToolbar");
+    EXPECT_TRUE(slideshowBar->isEnabled());
+    EXPECT_TRUE(slideshowBar->isChecked());
+    slideshowBar->trigger();
+    EXPECT_FALSE(slideshowBar->isChecked());
+    EXPECT_FALSE(Child<QToolBar>("SlideshowToolbar")->isVisible());
     Close();
     EXPECT_EQ(Stored("MenuViz"), "True");
     EXPECT_EQ(Stored("StatusViz"), "False");
+    EXPECT_EQ(Stored("SlideshowViz"), "False");
 }
 
 TEST_F(MainWindow, FileListButtonsOfTheMainToolbarWaitForTheirCommands) {
