@@ -25,10 +25,12 @@
 #include <QListWidget>
 #include <QPalette>
 #include <QProcess>
+#include <QProxyStyle>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -62,6 +64,31 @@ public:
 private:
     QWidget& FWindow;
 };
+
+// The program's hint timing: a hint shows 750 ms after the pointer comes to rest and stays 7.5 s.
+class THintStyle : public QProxyStyle {
+public:
+    using QProxyStyle::polish;
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) return 750;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+    // Every widget is polished by the application's style when it is first shown.
+    void polish(QWidget* widget) override {
+        QProxyStyle::polish(widget);
+        if (widget->toolTipDuration() < 0) widget->setToolTipDuration(7500);
+    }
+};
+
+// Once per program, over the style in use.
+void InstallHintTiming() {
+    QStyle* current = QApplication::style();
+    if (dynamic_cast<THintStyle*>(current)) return;
+    QApplication::setStyle(new THintStyle(QStyleFactory::create(current->name())));
+}
 
 // A stored colour as drawn: a system colour (high byte 0x80) takes the matching colour of the
 // desktop's palette; any other high byte is dropped.
@@ -325,6 +352,7 @@ void TfrmMain::reseteverything() {
 
 void TfrmMain::PrepareWindow() {
     FIdleInstalled = true;
+    InstallHintTiming();
 }
 
 void TfrmMain::ApplyBackground(uint32_t colour) {

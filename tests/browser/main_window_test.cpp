@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -266,6 +267,23 @@ TEST_F(MainWindow, ResetSettingsBringsTheBarsBack) {
     EXPECT_EQ(Stored("MenuViz"), "True");
     EXPECT_EQ(Stored("StatusViz"), "False");
     EXPECT_EQ(Stored("SlideshowViz"), "False");
+}
+
+TEST_F(MainWindow, HintsShowAfterThreeQuartersOfASecondForSevenAndAHalf) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 750);
+    auto* bar = Child<QToolBar>("MainToolbar");
+    for (const char* name : {"btnfirst", "mkSave"})
+        EXPECT_EQ(bar->widgetForAction(Child<QAction>(name))->toolTipDuration(), 7500) << name;
+    EXPECT_EQ(Child<QListWidget>("FileBox")->toolTipDuration(), 7500);
+    Close();
+    // A second window keeps the same style.
+    QStyle* style = QApplication::style();
+    Start();
+    EXPECT_EQ(QApplication::style(), style);
+    Close();
 }
 
 TEST_F(MainWindow, FileListButtonsOfTheMainToolbarWaitForTheirCommands) {
