@@ -62,7 +62,8 @@ constexpr uint32_t ColourBlack = 0x000000;
 // X(Name, Form, Default, Range, Readable, Writing, Group); Default and Range may use the screen
 // `s`. A range admits every value the program stores or gives a meaning to (-1 for "maximised" or
 // "the control's own default", 0 or less for "no reduction"); a stored value outside it is
-// malformed and reads as the default. The panel sizes take any integer: they are brought into
+// malformed and reads as the default. Thumbnails stop at 1000 pixels a side: a box of 9999
+// would make every cell of the grid a picture of hundreds of megabytes. The panel sizes take any integer: they are brought into
 // their ranges when the panels are laid out at start. LargeToolbarImages is not read with the
 // others: the window reads it when it is created (ReadLargeToolbarImages).
 // clang-format off
@@ -81,8 +82,8 @@ constexpr uint32_t ColourBlack = 0x000000;
     X(UseMouseWheel,               Bool,   false,               AnyInt, true,  Always, None) \
     X(ThumbnailButtons,            Bool,   true,                AnyInt, true,  Always, None) \
     X(DiskCacheMaxCount,           Int,    500,                 Between(0, 9999), true, Always, None) \
-    X(ThumbnailHeight,             Int,    -1,                  BetweenOrUnset(1, 9999), true, Always, None) \
-    X(ThumbnailWidth,              Int,    -1,                  BetweenOrUnset(1, 9999), true, Always, None) \
+    X(ThumbnailHeight,             Int,    -1,                  BetweenOrUnset(1, 1000), true, Always, None) \
+    X(ThumbnailWidth,              Int,    -1,                  BetweenOrUnset(1, 1000), true, Always, None) \
     X(GMXLayout,                   Int,    1,                   Between(1, 6), true, Always, None) \
     X(JPEGThumbnails,              Bool,   false,               AnyInt, true,  Always, None) \
     X(ThumbQualityHigh,            Bool,   true,                AnyInt, true,  Always, None) \

@@ -136,8 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The grid's own default (-1) and every size it accepts.
         TStoredCase{"ThumbnailHeight", "-1", "-1"}, TStoredCase{"ThumbnailHeight", "0", "-1"},
         TStoredCase{"ThumbnailHeight", "1", "1"}, TStoredCase{"ThumbnailHeight", "200", "200"},
-        TStoredCase{"ThumbnailWidth", "39", "39"}, TStoredCase{"ThumbnailWidth", "9999", "9999"},
-        TStoredCase{"ThumbnailWidth", "10000", "-1"},
+        TStoredCase{"ThumbnailWidth", "39", "39"}, TStoredCase{"ThumbnailWidth", "1000", "1000"},
+        TStoredCase{"ThumbnailWidth", "1001", "-1"}, TStoredCase{"ThumbnailWidth", "9999", "-1"},
         TStoredCase{"FilenameColumnWidth", "250", "250"},
         TStoredCase{"IconInfoColumnWidth", "0", "-1"},
         // 0 or less: no reduction; the largest size is the custom one or the screen's.
