@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int64_t maxFuzzPixels = int64_t(1) << 25;
+
 void require(bool condition, const char* what) {
     if (!condition) {
         std::fprintf(stderr, "invariant broken: %s\n", what);
@@ -55,6 +57,12 @@ const TFileFormatReader* readerFor(TStream& stream) {
 void loadIndex(const TFileFormatReader& reader, TStream& stream, int index) {
     TPixelGraphic image;
     image.SetReadWarningAction(pgwaIgnore);
+    // A few hundred bytes of JPEG may rightly declare a picture of a gigabyte, which decodes in
+    // seconds, not the milliseconds a fuzzer needs: such loads are stopped at their first
+    // progress step, which also runs the readers' abort paths.
+    image.OnProgress = [](TPixelGraphic& sender, int, int, bool& abort) {
+        abort = abort || int64_t(sender.Width()) * sender.Height() > maxFuzzPixels;
+    };
     stream.SetPosition(0);
     try {
         PGLoadImage(PGRegistry(), image, stream, reader.Extension, index);

@@ -298,18 +298,23 @@ private:
         for (int a = 0, b = FWidth - 1; a < b; ++a, --b)
             std::swap_ranges(row + a * FBytes, row + (a + 1) * FBytes, row + b * FBytes);
     }
-    // Stored pixel (sx, sy) lands on (dx, dy) of the upright image.
+    // Stored pixel (sx, sy) lands on (dx, dy) of the upright image. Tile by tile, so that the
+    // rows written stay in the cache on large photos.
     void turn() {
         const bool fromTop = FOrientation == 5 || FOrientation == 8;
         const bool fromLeft = FOrientation == 5 || FOrientation == 6;
-        for (int sy = 0; sy < FHeight; ++sy) {
-            const uint8_t* src = FStored.ScanLine(sy);
-            const int dx = fromTop ? sy : FHeight - 1 - sy;
-            for (int sx = 0; sx < FWidth; ++sx) {
-                const int dy = fromLeft ? sx : FWidth - 1 - sx;
-                std::memcpy(FImage.ScanLine(dy) + dx * FBytes, src + sx * FBytes, FBytes);
-            }
-        }
+        constexpr int tile = 64;
+        for (int ty = 0; ty < FHeight; ty += tile)
+            for (int tx = 0; tx < FWidth; tx += tile)
+                for (int sy = ty; sy < std::min(ty + tile, FHeight); ++sy) {
+                    const uint8_t* src = FStored.ScanLine(sy);
+                    const int64_t dx = fromTop ? sy : FHeight - 1 - sy;
+                    for (int sx = tx; sx < std::min(tx + tile, FWidth); ++sx) {
+                        const int dy = fromLeft ? sx : FWidth - 1 - sx;
+                        std::memcpy(FImage.ScanLine(dy) + dx * FBytes,
+                                    src + int64_t(sx) * FBytes, size_t(FBytes));
+                    }
+                }
     }
 
     TPixelGraphic& FImage;
