@@ -288,6 +288,7 @@ public:
     }
     void RowDone(int y) {
         if (FOrientation == 2 || FOrientation == 3) mirror(Row(y));
+        FRowsDone = std::max(FRowsDone, y + 1);
     }
     void PassDone() {
         if (swapsAxes(FOrientation)) turn();
@@ -299,20 +300,21 @@ private:
             std::swap_ranges(row + a * FBytes, row + (a + 1) * FBytes, row + b * FBytes);
     }
     // Stored pixel (sx, sy) lands on (dx, dy) of the upright image. Tile by tile, so that the
-    // rows written stay in the cache on large photos.
+    // rows written stay in the cache on large photos; rows not decoded yet hold the background
+    // on both sides and are left alone.
     void turn() {
         const bool fromTop = FOrientation == 5 || FOrientation == 8;
         const bool fromLeft = FOrientation == 5 || FOrientation == 6;
         constexpr int tile = 64;
-        for (int ty = 0; ty < FHeight; ty += tile)
+        for (int ty = 0; ty < FRowsDone; ty += tile)
             for (int tx = 0; tx < FWidth; tx += tile)
-                for (int sy = ty; sy < std::min(ty + tile, FHeight); ++sy) {
+                for (int sy = ty; sy < std::min(ty + tile, FRowsDone); ++sy) {
                     const uint8_t* src = FStored.ScanLine(sy);
                     const int64_t dx = fromTop ? sy : FHeight - 1 - sy;
                     for (int sx = tx; sx < std::min(tx + tile, FWidth); ++sx) {
                         const int dy = fromLeft ? sx : FWidth - 1 - sx;
-                        std::memcpy(FImage.ScanLine(dy) + dx * FBytes,
-                                    src + int64_t(sx) * FBytes, size_t(FBytes));
+                        std::memcpy(FImage.ScanLine(dy) + dx * FBytes, src + int64_t(sx) * FBytes,
+                                    size_t(FBytes));
                     }
                 }
     }
@@ -320,6 +322,7 @@ private:
     TPixelGraphic& FImage;
     TPixelGraphic FStored;
     int FOrientation, FWidth, FHeight, FBytes;
+    int FRowsDone = 0;
 };
 
 void configure(jpeg_decompress_struct& info, const TJPGDecodeOptions& o) {

@@ -251,6 +251,21 @@ TEST(JpegProgress, ReportsRowsAndAbortKeepsTheDecodedRows) {
             ASSERT_EQ(image.GetPixelColor(x, y), full.At(x, y)) << x << "," << y;
 }
 
+TEST(JpegProgress, AbortedSidewaysPhotoShowsTheDecodedRowsTurned) {
+    // Orientation 6 turns the stored rows into columns from the right; the columns of rows
+    // not decoded stay as the new image was cleared.
+    TPixelGraphic image;
+    image.OnProgress = [](TPixelGraphic&, int step, int, bool& abort) { abort = step == 3; };
+    image.LoadFromFile(Jpeg("orient-6.jpg"));
+    const TRefImage upright = Reference("orient-6.ppm");
+    ASSERT_EQ(image.Width(), upright.Width);
+    ASSERT_EQ(image.Height(), upright.Height);
+    for (int y = 0; y < upright.Height; ++y)
+        for (int x = 0; x < upright.Width; ++x)
+            ASSERT_EQ(image.GetPixelColor(x, y), x >= upright.Width - 3 ? upright.At(x, y) : 0u)
+                << x << "," << y;
+}
+
 TEST_F(JpegTest, TruncatedFileWarnsByTheImagesAction) {
     const std::vector<uint8_t> bytes = FixtureBytes("truncated.jpg");
     TPixelGraphic image;
