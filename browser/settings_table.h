@@ -63,9 +63,10 @@ constexpr uint32_t ColourBlack = 0x000000;
 // `s`. A range admits every value the program stores or gives a meaning to (-1 for "maximised" or
 // "the control's own default", 0 or less for "no reduction"); a stored value outside it is
 // malformed and reads as the default. Thumbnails stop at 1000 pixels a side: a box of 9999
-// would make every cell of the grid a picture of hundreds of megabytes. The panel sizes take any integer: they are brought into
-// their ranges when the panels are laid out at start. LargeToolbarImages is not read with the
-// others: the window reads it when it is created (ReadLargeToolbarImages).
+// would make every cell of the grid a picture of hundreds of megabytes. The panel sizes take any
+// integer: they are brought into their ranges when the panels are laid out at start.
+// LargeToolbarImages is not read with the others: the window reads it when it is created
+// (ReadLargeToolbarImages).
 // clang-format off
 #define GLIMMET_SETTINGS(X) \
     X(GetStarted,                  Bool,   true,                AnyInt, true,  Always, None) \
