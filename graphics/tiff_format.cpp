@@ -186,9 +186,10 @@ bool acceptedForm(const TIFFDirectory& d) {
 
 void checkDirectory(TIFFDirectory& d) {
     if (d.PlanarConfiguration > 1) TIFFError(PGLangStr(msgInvalid, "PlanarConfiguration"));
-    if (d.BitsPerSample.empty()) d.BitsPerSample.assign(d.SamplesPerPixel, 1);
+    // The sample count is checked before it sizes anything: a file may claim four billion.
     if (d.SamplesPerPixel != 1 && d.SamplesPerPixel != 3 && d.SamplesPerPixel != 4)
         TIFFError("Invalid SamplesPerPixel");
+    if (d.BitsPerSample.empty()) d.BitsPerSample.assign(d.SamplesPerPixel, 1);
     if (d.BitsPerSample.size() != d.SamplesPerPixel) TIFFError("Invalid count of SamplesPerPixel");
     if (!acceptedForm(d)) TIFFError("Invalid SamplesPerPixel");
     if (d.RowsPerStrip == 0 && d.StripOffsets.size() != 1) TIFFError("Invalid RowsPerStrip");

@@ -446,6 +446,8 @@ TEST(TiffReader, RefusesDamagedDirectoriesWithTheirMessages) {
         {gray().Remove(257).Bytes(), "TIFF: Width = 0 or Height = 0"},
         {gray().Set(284, tShort, {2}).Bytes(), "TIFF: PlanarConfiguration invalid"},
         {gray().Set(277, tShort, {2}).Bytes(), samples},
+        // Without bits per sample, four billion samples must not size a default list first.
+        {gray().Remove(258).Set(277, tLong, {0xFFFFFFFF}).Bytes(), samples},
         {gray().Set(277, tShort, {3}).Bytes(), "TIFF: Invalid count of SamplesPerPixel"},
         {gray().Set(262, tShort, {2}).Bytes(), samples},
         {gray().Set(258, tShort, {16}).Bytes(), samples},
