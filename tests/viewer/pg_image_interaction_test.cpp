@@ -213,6 +213,42 @@ TEST(PGImageDrag, TheAreaAroundThePictureHasItsOwnMouseEventsAndDrag) {
     EXPECT_EQ(clicks, clicksBefore); // a drag is no click
 }
 
+// Turning automatic dragging off while the button is down leaves nothing armed: the rest of the
+// gesture starts no drag, on the box or around it.
+TEST(PGImageDrag, ADragModeChangedDuringAPressDisarmsTheDrag) {
+    struct TSide {
+        const char* Name;
+        bool Box;
+    };
+    for (const TSide side : {TSide{"picture box", true}, TSide{"area around", false}}) {
+        SCOPED_TRACE(side.Name);
+        Control c;
+        c.Image.AdoptPixelGraphic(halves(20, 10)); // box at (0, 0)-(20, 10)
+        TSeenDrag seen;
+        c.Image.SetDragRunner(recordingRunner(seen, {}));
+        const auto setMode = [&](TDragMode mode) {
+            side.Box ? c.Image.SetPicBoxDragMode(mode) : c.Image.SetDragMode(mode);
+        };
+        QWidget* target = side.Box ? static_cast<QWidget*>(&c.Image.PicBox()) : c.Image.viewport();
+        const QPoint from = side.Box ? QPoint(5, 5) : QPoint(50, 60);
+        const QPoint to = from + QPoint(0, 2 * QApplication::startDragDistance());
+
+        setMode(dmAutomatic);
+        QTest::mousePress(target, Qt::LeftButton, {}, from);
+        setMode(dmManual);
+        setMode(dmAutomatic);
+        QTest::mouseMove(target, to);
+        QTest::mouseRelease(target, Qt::LeftButton, {}, to);
+        EXPECT_EQ(seen.Runs, 0);
+
+        // The next press drags as usual.
+        QTest::mousePress(target, Qt::LeftButton, {}, from);
+        QTest::mouseMove(target, to);
+        QTest::mouseRelease(target, Qt::LeftButton, {}, to);
+        EXPECT_EQ(seen.Runs, 1);
+    }
+}
+
 // Qt's offscreen platform has no drag loop: exec answers at once that nothing took the drop.
 TEST(PGImageDrag, WithoutADesktopTheDragEndsRefused) {
     Control c;
