@@ -49,6 +49,8 @@ struct TPGImageInfo {
     int Width = 0;
     std::string Options;
     std::string SubFormat;
+
+    bool operator==(const TPGImageInfo&) const = default;
 };
 
 class TFileFormatReaderWriter {
@@ -152,12 +154,16 @@ struct TPGWarningTexts {
 template <class E>
 void PGReadWarning(const TPixelGraphic& image, const TPGWarningTexts& texts) {
     switch (image.ReadWarningAction()) {
-    case pgwaIgnore: return;
-    case pgwaOKBox: PGShowWarningBox(texts.Caption, texts.Shown, false); return;
+    case pgwaIgnore:
+        return;
+    case pgwaOKBox:
+        PGShowWarningBox(texts.Caption, texts.Shown, false);
+        return;
     case pgwaOKCancelBox:
         if (!PGShowWarningBox(texts.Caption, texts.Shown, true)) throw E(texts.OnCancel);
         return;
-    case pgwaRaise: throw E(texts.OnRaise);
+    case pgwaRaise:
+        throw E(texts.OnRaise);
     }
 }
 

@@ -181,16 +181,15 @@ TEST(Ico, GetInfoForOneAndSeveralIcons) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.File);
-        TPGImageInfo info;
-        ASSERT_TRUE(GetImageInfo(TestData(std::string("ico/") + c.File + ".ico"), 0, info));
-        EXPECT_EQ(info.FormatName, "Windows Icon");
-        EXPECT_EQ(info.ImageCount, c.ImageCount);
-        EXPECT_EQ(info.Width, c.Width);
-        EXPECT_EQ(info.Height, c.Height);
-        EXPECT_EQ(info.BitCount, c.BitCount);
-        EXPECT_EQ(info.Colors, c.Colors);
-        EXPECT_EQ(info.SubFormat, c.SubFormat);
-        EXPECT_EQ(info.Options, c.Options);
+        EXPECT_EQ(InfoOf(TestData(std::string("ico/") + c.File + ".ico")),
+                  (TPGImageInfo{.FormatName = "Windows Icon",
+                                .ImageCount = c.ImageCount,
+                                .BitCount = c.BitCount,
+                                .Colors = c.Colors,
+                                .Height = c.Height,
+                                .Width = c.Width,
+                                .Options = c.Options,
+                                .SubFormat = c.SubFormat}));
     }
     // The second entry lies outside the file: the directory's size byte 0 stands for 256.
     std::vector<uint8_t> bytes = iconFile({bitmapPicture(8, 8), bitmapPicture(16, 16)});

@@ -386,16 +386,14 @@ class JpegInfo : public ::testing::TestWithParam<InfoCase> {};
 
 TEST_P(JpegInfo, DescribesTheHeader) {
     const InfoCase& c = GetParam();
-    TPGImageInfo info;
-    ASSERT_TRUE(GetImageInfo(Jpeg(c.File), 0, info));
-    EXPECT_EQ(info.FormatName, "JPEG (JFIF compliant)");
-    EXPECT_EQ(info.ImageCount, 1);
-    EXPECT_EQ(info.Width, 35);
-    EXPECT_EQ(info.Height, 27);
-    EXPECT_EQ(info.BitCount, c.BitCount);
-    EXPECT_EQ(info.Colors, c.Colors);
-    EXPECT_EQ(info.SubFormat, c.SubFormat);
-    EXPECT_EQ(info.Options, "");
+    EXPECT_EQ(InfoOf(Jpeg(c.File)), (TPGImageInfo{.FormatName = "JPEG (JFIF compliant)",
+                                                  .ImageCount = 1,
+                                                  .BitCount = c.BitCount,
+                                                  .Colors = c.Colors,
+                                                  .Height = 27,
+                                                  .Width = 35,
+                                                  .Options = "",
+                                                  .SubFormat = c.SubFormat}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, JpegInfo,

@@ -190,15 +190,15 @@ TEST(PCXReader, GetInfo) {
                  {"wide-24", 24, "16.7M", 70}};
     for (const auto& f : files) {
         SCOPED_TRACE(f.Name);
-        TPGImageInfo info;
-        ASSERT_TRUE(GetImageInfo(TestData(std::string("pcx/") + f.Name + ".pcx"), 0, info));
-        EXPECT_EQ(info.FormatName, "Paintbrush");
-        EXPECT_EQ(info.ImageCount, 1);
-        EXPECT_EQ(info.BitCount, f.BitCount);
-        EXPECT_EQ(info.Colors, f.Colors);
-        EXPECT_EQ(info.Width, f.Width);
-        EXPECT_EQ(info.Height, f.Name[0] == 'w' ? 6 : 7);
-        EXPECT_EQ(info.SubFormat, "Version 3.0 (5)");
+        EXPECT_EQ(InfoOf(TestData(std::string("pcx/") + f.Name + ".pcx")),
+                  (TPGImageInfo{.FormatName = "Paintbrush",
+                                .ImageCount = 1,
+                                .BitCount = f.BitCount,
+                                .Colors = f.Colors,
+                                .Height = f.Name[0] == 'w' ? 6 : 7,
+                                .Width = f.Width,
+                                .Options = "",
+                                .SubFormat = "Version 3.0 (5)"}));
     }
     const std::pair<uint8_t, const char*> versions[] = {{0, "Version 2.5 (0)"},
                                                         {2, "Version 2.8 (2) with Palette"},

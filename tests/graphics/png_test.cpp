@@ -169,16 +169,14 @@ class PngInfo : public ::testing::TestWithParam<InfoCase> {};
 
 TEST_P(PngInfo, DescribesTheHeaderChunks) {
     const InfoCase& c = GetParam();
-    TPGImageInfo info;
-    ASSERT_TRUE(GetImageInfo(Png(c.File), 0, info));
-    EXPECT_EQ(info.FormatName, "Portable Network Graphics");
-    EXPECT_EQ(info.ImageCount, 1);
-    EXPECT_EQ(info.Width, 13);
-    EXPECT_EQ(info.Height, 9);
-    EXPECT_EQ(info.BitCount, c.BitCount);
-    EXPECT_EQ(info.Colors, c.Colors);
-    EXPECT_EQ(info.SubFormat, c.SubFormat);
-    EXPECT_EQ(info.Options, c.Options);
+    EXPECT_EQ(InfoOf(Png(c.File)), (TPGImageInfo{.FormatName = "Portable Network Graphics",
+                                                 .ImageCount = 1,
+                                                 .BitCount = c.BitCount,
+                                                 .Colors = c.Colors,
+                                                 .Height = 9,
+                                                 .Width = 13,
+                                                 .Options = c.Options,
+                                                 .SubFormat = c.SubFormat}));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -200,15 +200,15 @@ TEST(PxMReader, GetInfo) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        TPGImageInfo info;
-        ASSERT_TRUE(GetImageInfo(TestData(std::string("pnm/") + c.Name), 0, info));
-        EXPECT_EQ(info.FormatName, c.FormatName);
-        EXPECT_EQ(info.SubFormat, c.SubFormat);
-        EXPECT_EQ(info.BitCount, c.BitCount);
-        EXPECT_EQ(info.Colors, c.Colors);
-        EXPECT_EQ(info.Width, 13);
-        EXPECT_EQ(info.Height, 7);
-        EXPECT_EQ(info.ImageCount, 1);
+        EXPECT_EQ(InfoOf(TestData(std::string("pnm/") + c.Name)),
+                  (TPGImageInfo{.FormatName = c.FormatName,
+                                .ImageCount = 1,
+                                .BitCount = c.BitCount,
+                                .Colors = c.Colors,
+                                .Height = 7,
+                                .Width = 13,
+                                .Options = "",
+                                .SubFormat = c.SubFormat}));
     }
     TMemoryStream s(bytesOf("P6 1 1 255 abc"));
     TPGImageInfo info;

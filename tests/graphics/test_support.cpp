@@ -108,3 +108,18 @@ int RunCommand(const std::string& command) {
 bool ToolAvailable(const std::string& tool) {
     return RunCommand("command -v " + tool + " >/dev/null 2>&1") == 0;
 }
+
+TPGImageInfo InfoOf(const std::filesystem::path& file, int index) {
+    TPGImageInfo info;
+    if (!GetImageInfo(file, index, info)) {
+        ADD_FAILURE() << "no info for " << file << " index " << index;
+        return {};
+    }
+    return info;
+}
+
+void PrintTo(const TPGImageInfo& info, std::ostream* out) {
+    *out << "{\"" << info.FormatName << "\", " << info.ImageCount << " image(s), " << info.Width
+         << " x " << info.Height << ", " << info.BitCount << " bits, colours \"" << info.Colors
+         << "\", sub-format \"" << info.SubFormat << "\", options \"" << info.Options << "\"}";
+}

@@ -1,9 +1,11 @@
 #pragma once
 // Shared helpers of the image-library tests: fixture paths, reference pixels, comparisons.
 
+#include "format_registry.h"
 #include "pixel_graphic.h"
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +38,10 @@ std::string ErrorOf(Action&& action) {
     }
     return "";
 }
+
+// What GetImageInfo tells of a file; a refused file fails the test and answers an empty info.
+TPGImageInfo InfoOf(const std::filesystem::path& file, int index = 0);
+void PrintTo(const TPGImageInfo& info, std::ostream* out);
 
 // Compares every pixel colour; reports the first differences and their count.
 ::testing::AssertionResult SamePixels(const TPixelGraphic& image, const TRefImage& expected);

@@ -290,16 +290,15 @@ TEST(TiffReader, GetInfoDescribesFilesIncludingUndecodableOnes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.File);
-        TPGImageInfo info;
-        ASSERT_TRUE(GetImageInfo(TestData(std::string("tiff/") + c.File + ".tif"), 0, info));
-        EXPECT_EQ(info.FormatName, "Tagged Image File Format");
-        EXPECT_EQ(info.SubFormat, c.SubFormat);
-        EXPECT_EQ(info.Options, c.Options);
-        EXPECT_EQ(info.BitCount, c.BitCount);
-        EXPECT_EQ(info.Colors, c.Colors);
-        EXPECT_EQ(info.Width, 37);
-        EXPECT_EQ(info.Height, 23);
-        EXPECT_EQ(info.ImageCount, 1);
+        EXPECT_EQ(InfoOf(TestData(std::string("tiff/") + c.File + ".tif")),
+                  (TPGImageInfo{.FormatName = "Tagged Image File Format",
+                                .ImageCount = 1,
+                                .BitCount = c.BitCount,
+                                .Colors = c.Colors,
+                                .Height = 23,
+                                .Width = 37,
+                                .Options = c.Options,
+                                .SubFormat = c.SubFormat}));
     }
 }
 
