@@ -179,16 +179,9 @@ TEST(Bmp, CoreHeaderChecks) {
 
 TEST(Bmp, FrameIndexOtherThanZeroIsRefused) {
     TPixelGraphic image;
-    EXPECT_THROW(
-        {
-            try {
-                image.LoadFromFile(TestData("bmp/netpbm-24.bmp"), 1);
-            } catch (const EPGBMPFileFormatReader& e) {
-                EXPECT_STREQ(e.what(), "BMP: Index invalid");
-                throw;
-            }
-        },
-        EPGBMPFileFormatReader);
+    EXPECT_EQ(ErrorOf<EPGBMPFileFormatReader>(
+                  [&] { image.LoadFromFile(TestData("bmp/netpbm-24.bmp"), 1); }),
+              "BMP: Index invalid");
 }
 
 TEST(Bmp, PaletteSizeFollowsColoursUsed) {
@@ -400,12 +393,9 @@ TEST(Bmp, ClipboardPackedDib) {
     EXPECT_TRUE(SamePixels(back, ToReference(image)));
 
     std::vector<uint8_t> shortBlock(block.begin(), block.begin() + 60);
-    try {
-        back.LoadFromClipboardFormat(CF_DIB, shortBlock);
-        ADD_FAILURE() << "short block accepted";
-    } catch (const EPGBMPFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "BMP: Unexpected end of file");
-    }
+    EXPECT_EQ(
+        ErrorOf<EPGBMPFileFormatReader>([&] { back.LoadFromClipboardFormat(CF_DIB, shortBlock); }),
+        "BMP: Unexpected end of file");
     EXPECT_THROW(back.LoadFromClipboardFormat(2, block), EPGUnknownClipboardFormat);
     EXPECT_THROW(back.LoadFromClipboardFormat(CF_DIB, {}), EPGUnknownClipboardFormat);
 }

@@ -1,6 +1,7 @@
 #include "optimal_palette.h"
 #include "pg_filter.h"
 #include "pixel_graphic.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -129,12 +130,7 @@ TEST(NearestIndex, UnknownPaletteTakesTheFirstNearestEntry) {
 
 TEST(NearestIndex, NoPaletteRaises) {
     TImage image = makeImage(2, 2, pf8Bit, pNone);
-    try {
-        image->NearestIndex(0);
-        FAIL() << "no exception";
-    } catch (const EPGNoPalette& e) {
-        EXPECT_STREQ(e.what(), "No palette");
-    }
+    EXPECT_EQ(ErrorOf<EPGNoPalette>([&] { image->NearestIndex(0); }), "No palette");
 }
 
 // For a fixed red and green the distance to an entry is A + (blue - entry blue)^2, so among the
@@ -583,13 +579,8 @@ public:
 TEST(ApplyFilter, RefusesItsOwnImageForANonPointFilter) {
     TImage image = randomImage(3, 3, 4);
     TShiftFilter filter;
-    try {
-        image->ApplyFilter(filter, *image);
-        FAIL() << "no exception";
-    } catch (const EPGFilter& e) {
-        EXPECT_STREQ(e.what(),
-                     "Cannot apply this filter to a source that is identical to the target");
-    }
+    EXPECT_EQ(ErrorOf<EPGFilter>([&] { image->ApplyFilter(filter, *image); }),
+              "Cannot apply this filter to a source that is identical to the target");
     EXPECT_EQ(filter.Inits, 0);
 }
 

@@ -149,22 +149,14 @@ TEST(Registry, SaveLooksUpTheWriterByExtension) {
     TPixelGraphic image;
     rgbImage(image);
     TMemoryStream stream;
-    try {
-        image.SaveToStreamAs(stream, ".GIF");
-        ADD_FAILURE();
-    } catch (const EPGUnknownExtension& e) {
-        EXPECT_STREQ(e.what(), "Unknown file extension \"gif\"");
-    }
+    EXPECT_EQ(ErrorOf<EPGUnknownExtension>([&] { image.SaveToStreamAs(stream, ".GIF"); }),
+              "Unknown file extension \"gif\"");
     TPGRegistry empty;
     EXPECT_THROW(PGSaveImage(empty, image, stream, "bmp"), EPGFileFormatWritersEmpty);
     TPGRegistry none;
     none.AddWriter(std::make_unique<RecordingWriter>("x", 0));
-    try {
-        PGSaveImage(none, image, stream, "x");
-        ADD_FAILURE();
-    } catch (const EPGCanWriteResolutionsEmpty& e) {
-        EXPECT_STREQ(e.what(), "TRecordingWriter.CanWriteResolutions is empty");
-    }
+    EXPECT_EQ(ErrorOf<EPGCanWriteResolutionsEmpty>([&] { PGSaveImage(none, image, stream, "x"); }),
+              "TRecordingWriter.CanWriteResolutions is empty");
 }
 
 TEST(Registry, ColourResolutionWarningActions) {

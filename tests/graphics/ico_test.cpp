@@ -203,16 +203,7 @@ TEST(Ico, GetInfoForOneAndSeveralIcons) {
 
     const std::vector<uint8_t> gif = ReadFileBytes(TestData("gif/anim.gif"));
     TBorrowedStream notIcon(gif);
-    EXPECT_THROW(
-        {
-            try {
-                icoReader.GetInfo(notIcon, 0, info);
-            } catch (const EPixelGraphic& e) {
-                EXPECT_STREQ(e.what(), "Not an Icon file");
-                throw;
-            }
-        },
-        EPixelGraphic);
+    EXPECT_EQ(ErrorOf([&] { icoReader.GetInfo(notIcon, 0, info); }), "Not an Icon file");
 }
 
 TEST(Ico, ProgressPerRowAndAbortKeepsTheRowsDone) {

@@ -148,12 +148,8 @@ TEST(JpegReader, GreyFileLoadsAsEightBitGreys) {
 
 TEST(JpegReader, CmykIsRefused) {
     TPixelGraphic image;
-    try {
-        image.LoadFromFile(Jpeg("cmyk.jpg"));
-        FAIL() << "loaded";
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Not supported subformat");
-    }
+    EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>([&] { image.LoadFromFile(Jpeg("cmyk.jpg")); }),
+              "JPG: Not supported subformat");
 }
 
 struct ScaledCase {
@@ -270,12 +266,8 @@ TEST_F(JpegTest, TruncatedFileWarnsByTheImagesAction) {
     const std::vector<uint8_t> bytes = FixtureBytes("truncated.jpg");
     TPixelGraphic image;
     image.SetReadWarningAction(pgwaRaise);
-    try {
-        LoadBytes(image, bytes);
-        FAIL() << "no warning";
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Premature end of JPEG file");
-    }
+    EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>([&] { LoadBytes(image, bytes); }),
+              "JPG: Premature end of JPEG file");
     // The library had delivered no row yet (it needs the second block row for the first), but
     // the image keeps its size.
     EXPECT_EQ(image.Width(), 35);
@@ -289,12 +281,8 @@ TEST_F(JpegTest, TruncatedFileWarnsByTheImagesAction) {
     image.SetReadWarningAction(pgwaOKBox);
     LoadBytes(image, bytes);
     image.SetReadWarningAction(pgwaOKCancelBox);
-    try {
-        LoadBytes(image, bytes);
-        FAIL() << "not cancelled";
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Operation aborted on user request");
-    }
+    EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>([&] { LoadBytes(image, bytes); }),
+              "JPG: Operation aborted on user request");
     EXPECT_EQ(shown, (std::vector<std::string>{"JPG Warning|Premature end of JPEG file|ok",
                                                "JPG Warning|Premature end of JPEG file|cancel"}));
 }
@@ -330,24 +318,18 @@ TEST(JpegReader, DamagedFilesGiveTheLibrarysMessage) {
     for (const DamagedCase& c : cases) {
         TPixelGraphic image;
         image.SetReadWarningAction(pgwaIgnore);
-        try {
-            LoadBytes(image, c.Bytes);
-            ADD_FAILURE() << c.Name << ": loaded";
-        } catch (const EPGJPGFileFormatReaderWriter& e) {
-            EXPECT_STREQ(e.what(), c.Message) << c.Name;
-        }
+        EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>([&] { LoadBytes(image, c.Bytes); }),
+                  c.Message)
+            << c.Name;
     }
 }
 
 TEST(JpegReader, OtherContentIsNotAJpegFile) {
     TMemoryStream stream(std::vector<uint8_t>{0x89, 'P', 'N', 'G', 0, 0, 0, 0});
     TPixelGraphic image;
-    try {
-        TJPGFileFormatReader().ReadImage(stream, image, 0);
-        FAIL();
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Not a JPEG file: starts with 0x89 0x50");
-    }
+    EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>(
+                  [&] { TJPGFileFormatReader().ReadImage(stream, image, 0); }),
+              "JPG: Not a JPEG file: starts with 0x89 0x50");
 }
 
 TEST(JpegReader, StreamErrorsPassThroughUnchanged) {
@@ -361,18 +343,10 @@ TEST(JpegReader, IndexOtherThanZeroIsRefused) {
     TPixelGraphic image;
     TFileStream stream(Jpeg("baseline.jpg"), TFileStream::fmOpenRead);
     TPGImageInfo info;
-    try {
-        reader.ReadImage(stream, image, 1);
-        FAIL();
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Index invalid");
-    }
-    try {
-        reader.GetInfo(stream, 1, info);
-        FAIL();
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Invalid value for Index");
-    }
+    EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>([&] { reader.ReadImage(stream, image, 1); }),
+              "JPG: Index invalid");
+    EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>([&] { reader.GetInfo(stream, 1, info); }),
+              "JPG: Invalid value for Index");
 }
 
 struct InfoCase {
@@ -410,12 +384,9 @@ TEST(JpegInfo, WarningsRaise) {
     bytes.resize(FindMarker(bytes, 0xC4) + 10); // inside the first Huffman table
     TMemoryStream stream(bytes);
     TPGImageInfo info;
-    try {
-        TJPGFileFormatReader().GetInfo(stream, 0, info);
-        FAIL();
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Premature end of JPEG file");
-    }
+    EXPECT_EQ(ErrorOf<EPGJPGFileFormatReaderWriter>(
+                  [&] { TJPGFileFormatReader().GetInfo(stream, 0, info); }),
+              "JPG: Premature end of JPEG file");
 }
 
 TEST_F(JpegTest, WriterKeepsColoursAndTheAskedQuality) {
@@ -496,12 +467,9 @@ TEST_F(JpegTest, WriterRefusesOtherDepthsAndReportsEveryRow) {
     bw.SetSizeAndFormat(8, 8, pf1Bit);
     bw.SetPaletteIdent(pBlackWhite);
     TMemoryStream sink;
-    try {
-        TJPGFileFormatWriter().WriteImage(sink, bw);
-        FAIL();
-    } catch (const EPGJPGFileFormatReaderWriter& e) {
-        EXPECT_STREQ(e.what(), "JPG: Invalid value for BitCount");
-    }
+    EXPECT_EQ(
+        ErrorOf<EPGJPGFileFormatReaderWriter>([&] { TJPGFileFormatWriter().WriteImage(sink, bw); }),
+        "JPG: Invalid value for BitCount");
 
     TPixelGraphic image;
     FillStripes(image, 8, 5);

@@ -1,4 +1,5 @@
 #include "optimal_palette.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -206,12 +207,8 @@ TEST(CreateOptimalPalette, TargetMayBeTheSource) {
 
 TEST(CreateOptimalPalette, RefusesMoreThan256Colours) {
     TPixelGraphic target;
-    try {
-        CreateOptimalPalette(target, *trueColour({red}), 257, false);
-        FAIL() << "no exception";
-    } catch (const EPixelGraphic& e) {
-        EXPECT_STREQ(e.what(), "Invalid value for N");
-    }
+    EXPECT_EQ(ErrorOf([&] { CreateOptimalPalette(target, *trueColour({red}), 257, false); }),
+              "Invalid value for N");
 }
 
 } // namespace

@@ -139,12 +139,8 @@ TEST(PCXReader, RefusesDamagedFiles) {
     }
     TPixelGraphic img;
     TMemoryStream s(pcxFile({}, {1, 2, 3, 4}));
-    try {
-        TPCXFileFormatReader().ReadImage(s, img, 1);
-        ADD_FAILURE() << "index 1 was read";
-    } catch (const EPGPCXFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "PCX: Index invalid");
-    }
+    EXPECT_EQ(ErrorOf<EPGPCXFileFormatReader>([&] { TPCXFileFormatReader().ReadImage(s, img, 1); }),
+              "PCX: Index invalid");
 }
 
 TEST(PCXReader, TruncatedFileKeepsTheRowsRead) {
@@ -212,12 +208,8 @@ TEST(PCXReader, GetInfo) {
     }
     TMemoryStream s(pcxFile({}, {1, 2, 3, 4}));
     TPGImageInfo info;
-    try {
-        TPCXFileFormatReader().GetInfo(s, 1, info);
-        ADD_FAILURE() << "index 1 answered";
-    } catch (const EPGPCXFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "PCX: Invalid value for Index");
-    }
+    EXPECT_EQ(ErrorOf<EPGPCXFileFormatReader>([&] { TPCXFileFormatReader().GetInfo(s, 1, info); }),
+              "PCX: Invalid value for Index");
 }
 
 TEST(PCXReader, ReportsEachRowAndStopsOnAbort) {

@@ -109,25 +109,12 @@ TEST(PixelGraphic, FormatChangesCutButNeverGrowThePalette) {
 TEST(PixelGraphic, SizeErrorsAndTheCap) {
     TPixelGraphic image;
     image.SetSizeAndFormat(4, 4, pf24Bit);
-    try {
-        image.SetSizeAndFormat(-1, 4, pf24Bit);
-        ADD_FAILURE();
-    } catch (const EPGInvalidSize& e) {
-        EXPECT_STREQ(e.what(), "Negative width");
-    }
-    try {
-        image.SetHeight(-5);
-        ADD_FAILURE();
-    } catch (const EPGInvalidSize& e) {
-        EXPECT_STREQ(e.what(), "Negative height");
-    }
+    EXPECT_EQ(ErrorOf<EPGInvalidSize>([&] { image.SetSizeAndFormat(-1, 4, pf24Bit); }),
+              "Negative width");
+    EXPECT_EQ(ErrorOf<EPGInvalidSize>([&] { image.SetHeight(-5); }), "Negative height");
     EXPECT_EQ(image.Width(), 4) << "a refused size changes nothing";
-    try {
-        image.SetSizeAndFormat(70000, 70000, pf24Bit);
-        ADD_FAILURE();
-    } catch (const EPixelGraphic& e) {
-        EXPECT_STREQ(e.what(), "CreateDIBSection failed");
-    }
+    EXPECT_EQ(ErrorOf([&] { image.SetSizeAndFormat(70000, 70000, pf24Bit); }),
+              "CreateDIBSection failed");
     EXPECT_TRUE(image.Empty());
     EXPECT_EQ(image.Width(), 0) << "no sizes without memory";
     EXPECT_EQ(image.ImageSize(), 0);
@@ -261,12 +248,8 @@ TEST(Messages, CatalogueOrderAndPlaceholders) {
     EXPECT_NO_THROW(CheckPGLangStrEntries(PGLangStrEntries));
     std::vector<TPGLangStrEntry> broken(PGLangStrEntries, PGLangStrEntries + PGLangStrCount);
     broken[12].Number = 13;
-    try {
-        CheckPGLangStrEntries(broken);
-        ADD_FAILURE();
-    } catch (const EPixelGraphic& e) {
-        EXPECT_STREQ(e.what(), "PGLangStrEntries order wrong 12 and 13 are not identical");
-    }
+    EXPECT_EQ(ErrorOf([&] { CheckPGLangStrEntries(broken); }),
+              "PGLangStrEntries order wrong 12 and 13 are not identical");
     EXPECT_EQ(PGLangStr(msgUnknownExtension, "gif"), "Unknown file extension \"gif\"");
     EXPECT_EQ(PGLangStr(msgColorResWarning, "Bitmap", "%S3", "x"),
               "The graphic cannot be saved to a Bitmap file with the current color resolution "

@@ -24,15 +24,6 @@ std::string NameOf(std::string file) {
     return file;
 }
 
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EPGPNGFileFormatReaderWriter& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // A stream that fails beyond its first 40 bytes, as a failing disk would.
 class TFailingStream : public TMemoryStream {
 public:
@@ -260,7 +251,7 @@ TEST(PngReader, DamagedFilesGiveTheLibrarysMessage) {
     for (const auto& [bytes, message] : cases) {
         TPixelGraphic image;
         image.SetReadWarningAction(pgwaIgnore);
-        EXPECT_EQ(Message([&] {
+        EXPECT_EQ(ErrorOf<EPGPNGFileFormatReaderWriter>([&] {
                       TMemoryStream stream(bytes);
                       image.LoadFromStream(stream);
                   }),
@@ -287,8 +278,10 @@ TEST(PngReader, WarningsFollowTheImagesAction) {
     };
     EXPECT_EQ(load(pgwaIgnore), PGColor(80, 80, 80));
     EXPECT_EQ(load(pgwaOKBox), PGColor(80, 80, 80));
-    EXPECT_EQ(Message([&] { load(pgwaOKCancelBox); }), "PNG: Operation aborted on user request");
-    EXPECT_EQ(Message([&] { load(pgwaRaise); }), "PNG: tEXt: CRC error");
+    EXPECT_EQ(ErrorOf<EPGPNGFileFormatReaderWriter>([&] { load(pgwaOKCancelBox); }),
+              "PNG: Operation aborted on user request");
+    EXPECT_EQ(ErrorOf<EPGPNGFileFormatReaderWriter>([&] { load(pgwaRaise); }),
+              "PNG: tEXt: CRC error");
     EXPECT_EQ(shown, (std::vector<std::string>{"PNG Warning|tEXt: CRC error|ok",
                                                "PNG Warning|tEXt: CRC error|cancel"}));
     SetPGWarningBox(nullptr);
@@ -299,9 +292,11 @@ TEST(PngReader, StreamErrorsPassThroughAndIndexIsChecked) {
     TPixelGraphic image;
     EXPECT_THROW(image.LoadFromStream(stream), EStreamError);
     TPGImageInfo info;
-    EXPECT_EQ(Message([&] { TPNGFileFormatReader().ReadImage(stream, image, 1); }),
+    EXPECT_EQ(ErrorOf<EPGPNGFileFormatReaderWriter>(
+                  [&] { TPNGFileFormatReader().ReadImage(stream, image, 1); }),
               "PNG: Index invalid");
-    EXPECT_EQ(Message([&] { TPNGFileFormatReader().GetInfo(stream, 1, info); }),
+    EXPECT_EQ(ErrorOf<EPGPNGFileFormatReaderWriter>(
+                  [&] { TPNGFileFormatReader().GetInfo(stream, 1, info); }),
               "PNG: Invalid value for Index");
 }
 
@@ -411,7 +406,8 @@ TEST(PngWriterFaults, FailuresComeBackAsExceptions) {
     EXPECT_THROW(TPNGFileFormatWriter().WriteImage(failing, image), EStreamError);
     TPixelGraphic empty;
     TMemoryStream sink;
-    EXPECT_EQ(Message([&] { TPNGFileFormatWriter().WriteImage(sink, empty); }),
+    EXPECT_EQ(ErrorOf<EPGPNGFileFormatReaderWriter>(
+                  [&] { TPNGFileFormatWriter().WriteImage(sink, empty); }),
               "PNG: Invalid IHDR data");
 }
 

@@ -144,21 +144,15 @@ TEST(PxMReader, RefusesDamagedFiles) {
     for (const auto& [text, message] : signatures) {
         TMemoryStream s(bytesOf(text));
         TPixelGraphic img;
-        try {
-            TPPMFileFormatReader().ReadImage(s, img, 0);
-            ADD_FAILURE() << text << " was read";
-        } catch (const EPGPxMFileFormatReader& e) {
-            EXPECT_STREQ(e.what(), message);
-        }
+        EXPECT_EQ(
+            ErrorOf<EPGPxMFileFormatReader>([&] { TPPMFileFormatReader().ReadImage(s, img, 0); }),
+            message)
+            << text;
     }
     TMemoryStream s(bytesOf("P6 1 1 255 abc"));
     TPixelGraphic img;
-    try {
-        TPPMFileFormatReader().ReadImage(s, img, 1);
-        ADD_FAILURE() << "index 1 was read";
-    } catch (const EPGPxMFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "PxM: Index invalid");
-    }
+    EXPECT_EQ(ErrorOf<EPGPxMFileFormatReader>([&] { TPPMFileFormatReader().ReadImage(s, img, 1); }),
+              "PxM: Index invalid");
 }
 
 TEST(PxMReader, TruncatedFileKeepsTheRowsRead) {
@@ -212,12 +206,8 @@ TEST(PxMReader, GetInfo) {
     }
     TMemoryStream s(bytesOf("P6 1 1 255 abc"));
     TPGImageInfo info;
-    try {
-        TPPMFileFormatReader().GetInfo(s, 1, info);
-        ADD_FAILURE() << "index 1 answered";
-    } catch (const EPGPxMFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "PBM, PGM, PPM: Invalid value for Index");
-    }
+    EXPECT_EQ(ErrorOf<EPGPxMFileFormatReader>([&] { TPPMFileFormatReader().GetInfo(s, 1, info); }),
+              "PBM, PGM, PPM: Invalid value for Index");
 }
 
 TEST(PxMWriter, WritesPlainText) {
@@ -241,12 +231,7 @@ TEST(PxMWriter, TrueColourSavedAsBitmapIsConverted) {
 TEST(PxMWriter, RefusesWhatItCannotWrite) {
     const auto writeError = [](const TFileFormatWriter& writer, TPixelGraphic& img) -> std::string {
         TMemoryStream s;
-        try {
-            writer.WriteImage(s, img);
-        } catch (const EPGPxMFileFormatWriter& e) {
-            return e.what();
-        }
-        return "";
+        return ErrorOf<EPGPxMFileFormatWriter>([&] { writer.WriteImage(s, img); });
     };
     TPixelGraphic grey, empty;
     grey.SetSizeAndFormat(2, 2, pf8Bit);

@@ -212,12 +212,8 @@ TEST(TGAReader, RefusesDamagedFiles) {
     }
     TPixelGraphic img;
     TMemoryStream s(tgaFile({}, {1, 2, 3}));
-    try {
-        TTGAFileFormatReader().ReadImage(s, img, 1);
-        ADD_FAILURE() << "index 1 was read";
-    } catch (const EPGTGAFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "TGA: Index invalid");
-    }
+    EXPECT_EQ(ErrorOf<EPGTGAFileFormatReader>([&] { TTGAFileFormatReader().ReadImage(s, img, 1); }),
+              "TGA: Index invalid");
 }
 
 TEST(TGAReader, TruncatedFileKeepsTheRowsRead) {
@@ -264,12 +260,9 @@ TEST(TGAReader, GetInfo) {
     for (int i = 0; i < 2; ++i) {
         TMemoryStream s(tgaFile(errors[i].first, {}));
         TPGImageInfo info;
-        try {
-            TTGAFileFormatReader().GetInfo(s, errors[i].second, info);
-            ADD_FAILURE() << messages[i] << " not raised";
-        } catch (const EPGTGAFileFormatReader& e) {
-            EXPECT_STREQ(e.what(), messages[i]);
-        }
+        EXPECT_EQ(ErrorOf<EPGTGAFileFormatReader>(
+                      [&] { TTGAFileFormatReader().GetInfo(s, errors[i].second, info); }),
+                  messages[i]);
     }
     TPGImageInfo info;
     ASSERT_TRUE(GetImageInfo(TestData("tga/netpbm-cmap-rle.tga"), 0, info));
@@ -322,12 +315,8 @@ TEST(TGAWriter, AbortKeepsTheTargetFile) {
     WriteFileBytes(target, {'o', 'l', 'd'});
     auto img = sampleImage(pf24Bit);
     img->OnProgress = [](TPixelGraphic&, int step, int, bool& abort) { abort = step == 1; };
-    try {
-        img->SaveToFile(target);
-        ADD_FAILURE() << "an aborted save reported success";
-    } catch (const EPGTGAFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "TGA: Operation aborted on user request");
-    }
+    EXPECT_EQ(ErrorOf<EPGTGAFileFormatReader>([&] { img->SaveToFile(target); }),
+              "TGA: Operation aborted on user request");
     EXPECT_EQ(ReadFileBytes(target), (std::vector<uint8_t>{'o', 'l', 'd'}));
 }
 

@@ -242,12 +242,9 @@ TEST(TiffReader, RefusesFixturesItCannotDecodeWithTheirMessages) {
     for (const auto& [file, message] : cases) {
         SCOPED_TRACE(file);
         TPixelGraphic image;
-        try {
-            image.LoadFromFile(TestData(std::string("tiff/") + file + ".tif"));
-            ADD_FAILURE() << "loaded";
-        } catch (const EPGTIFFileFormatReader& e) {
-            EXPECT_EQ(std::string(e.what()), message);
-        }
+        EXPECT_EQ(ErrorOf<EPGTIFFileFormatReader>(
+                      [&] { image.LoadFromFile(TestData(std::string("tiff/") + file + ".tif")); }),
+                  message);
     }
 }
 
@@ -256,12 +253,8 @@ TEST(TiffReader, MultiPageFileLoadsItsFirstPageAndRefusesIndexOne) {
     TPixelGraphic image;
     image.LoadFromFile(path);
     EXPECT_TRUE(SamePixels(image, LoadReferencePPM(TestData("tiff/multi-page.ppm"))));
-    try {
-        image.LoadFromFile(path, 1);
-        ADD_FAILURE() << "loaded page 1";
-    } catch (const EPGTIFFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "TIFF: Index invalid");
-    }
+    EXPECT_EQ(ErrorOf<EPGTIFFileFormatReader>([&] { image.LoadFromFile(path, 1); }),
+              "TIFF: Index invalid");
     TPGImageInfo info;
     ASSERT_TRUE(GetImageInfo(path, 0, info));
     EXPECT_EQ(info.ImageCount, 1);
@@ -320,12 +313,9 @@ TEST(TiffReader, SignatureNeedsMatchingByteOrderAnd42) {
 TEST(TiffReader, NotATiffFileWhenReadDirectly) {
     TMemoryStream stream(TTiffBuilder().Magic(43).Bytes());
     TPixelGraphic image;
-    try {
-        TTIFFileFormatReader().ReadImage(stream, image, 0);
-        ADD_FAILURE() << "read";
-    } catch (const EPGTIFFileFormatReader& e) {
-        EXPECT_STREQ(e.what(), "TIFF: Not a TIF file");
-    }
+    EXPECT_EQ(ErrorOf<EPGTIFFileFormatReader>(
+                  [&] { TTIFFileFormatReader().ReadImage(stream, image, 0); }),
+              "TIFF: Not a TIF file");
 }
 
 TEST(TiffFormats, RegisteredForTifAndTiff) {
@@ -894,13 +884,9 @@ TEST(TiffWriterStrips, TwoColorImagesAreStoredWithSixteenColors) {
     image.SetPixel(1, 1, 1);
     image.SetSaveColorResWarningAction(pgwaRaise);
     TMemoryStream refused;
-    try {
-        image.SaveToStreamAs(refused, "tif");
-        ADD_FAILURE() << "saved";
-    } catch (const EPGCannotWriteColorRes& e) {
-        EXPECT_STREQ(e.what(), "The graphic cannot be saved with to a Tagged Image File Format "
-                               "file with the current color resolution (2 colors)");
-    }
+    EXPECT_EQ(ErrorOf<EPGCannotWriteColorRes>([&] { image.SaveToStreamAs(refused, "tif"); }),
+              "The graphic cannot be saved with to a Tagged Image File Format "
+              "file with the current color resolution (2 colors)");
     image.SetSaveColorResWarningAction(pgwaIgnore);
     TMemoryStream stream;
     image.SaveToStreamAs(stream, "tif");
@@ -912,12 +898,9 @@ TEST(TiffWriterStrips, TwoColorImagesAreStoredWithSixteenColors) {
 TEST(TiffWriterStrips, RefusesAnEmptyImage) {
     TPixelGraphic image;
     TMemoryStream stream;
-    try {
-        TTIFFileFormatWriter().WriteImage(stream, image);
-        ADD_FAILURE() << "written";
-    } catch (const EPGTIFFileFormatWriter& e) {
-        EXPECT_STREQ(e.what(), "TIFF: Width = 0 or Height = 0");
-    }
+    EXPECT_EQ(
+        ErrorOf<EPGTIFFileFormatWriter>([&] { TTIFFileFormatWriter().WriteImage(stream, image); }),
+        "TIFF: Width = 0 or Height = 0");
 }
 
 } // namespace

@@ -111,12 +111,8 @@ TEST(Transforms, StretchWritesOnlyTheOverlapAndRefusesEmptyBlocks) {
     dest.StretchCopy(2, 1, source, 1, 2, 0, 0, 3, 4);
     EXPECT_EQ(rowValues(dest, 0), (std::vector<uint32_t>{0, 0, 0, 0}));
     EXPECT_EQ(rowValues(dest, 1), (std::vector<uint32_t>{0, 0, 100, 100}));
-    try {
-        dest.StretchCopy(0, 0, source, 1, 2, 0, 0, 0, 3);
-        ADD_FAILURE();
-    } catch (const EPGInvalidSize& e) {
-        EXPECT_STREQ(e.what(), "Width = 0 or Height = 0");
-    }
+    EXPECT_EQ(ErrorOf<EPGInvalidSize>([&] { dest.StretchCopy(0, 0, source, 1, 2, 0, 0, 0, 3); }),
+              "Width = 0 or Height = 0");
 }
 
 TEST(Transforms, StretchAbortKeepsTheRowsDone) {
