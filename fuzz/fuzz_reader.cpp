@@ -31,12 +31,13 @@ void checkImage(const TPixelGraphic& image) {
     require(image.ImageSize() == image.BytesPerRow() * image.Height(), "memory matches sizes");
     require(image.PixelFormat() != pf24Bit || image.PaletteCount() == 0, "no palette at 24 bits");
     uint32_t mix = 0;
-    for (int y = 0; y < image.Height(); y += 1 + image.Height() / 64)
-        for (int x = 0; x < image.Width(); x += 1 + image.Width() / 64) {
-            const uint32_t v = image.GetPixel(x, y);
+    // 64-bit steps: a width near 2^31 must not wrap the sample position.
+    for (int64_t y = 0; y < image.Height(); y += 1 + image.Height() / 64)
+        for (int64_t x = 0; x < image.Width(); x += 1 + image.Width() / 64) {
+            const uint32_t v = image.GetPixel(int(x), int(y));
             require(image.PixelFormat() == pf24Bit || v < static_cast<uint32_t>(image.ColorCount()),
                     "index fits the format");
-            mix ^= image.GetPixelColor(x, y);
+            mix ^= image.GetPixelColor(int(x), int(y));
         }
     require(mix <= 0xFFFFFF, "packed colours");
 }

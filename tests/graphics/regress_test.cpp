@@ -56,3 +56,22 @@ TEST(Regress, FuzzerFindsGiveTheirMessagesWithinSmallAllocations) {
         EXPECT_LT(largestRequest.load(), size_t(16) << 20);
     }
 }
+
+// A row as wide as an int allows: the file ends early, and what was set up stays addressable to
+// its last pixel.
+TEST(Regress, RowOfTwoBillionPixelsEndsEarlyAndStaysAddressable) {
+    TPixelGraphic image;
+    EXPECT_EQ(ErrorOf([&] {
+                  image.LoadFromFile(TestData("regress/bmp-rle4-row-of-two-billion-pixels.bmp"));
+              }),
+              "BMP: Unexpected end of file");
+    ASSERT_EQ(image.Width(), 2147483646);
+    ASSERT_EQ(image.Height(), 1);
+    ASSERT_EQ(image.BitCount(), 4);
+    const int last = image.Width() - 1;
+    EXPECT_EQ(image.GetPixel(last, 0), 0u);
+    image.SetPixel(last, 0, 5);
+    EXPECT_EQ(image.GetPixel(last, 0), 5u);
+    EXPECT_EQ(image.GetPixel(last - 1, 0), 0u);
+    EXPECT_EQ(image.ScanLine(0)[last / 2], 0x05); // odd pixel: the low nibble
+}
