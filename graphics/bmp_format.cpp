@@ -136,21 +136,20 @@ void readBitFields(TStream& s, TPixelGraphic& img, const DibHeader& h, TPGProgre
     }
 }
 
-// Reads count bytes in ten pieces with progress when the block is large; answers false on
-// abort. A short stream keeps what was read and fails.
-bool readInTenths(TStream& s, uint8_t* dest, int64_t count, TPGProgressScope& progress) {
+// Reads count bytes in ten pieces with progress when the block is large; an abort stops after
+// a piece. A short stream keeps what was read and fails.
+void readInTenths(TStream& s, uint8_t* dest, int64_t count, TPGProgressScope& progress) {
     if (count < 101) {
         readOrFail(s, dest, count);
-        return true;
+        return;
     }
     const int64_t piece = count / 10;
     for (int step = 1; step <= 10; ++step) {
         const int64_t n = step < 10 ? piece : count - 9 * piece;
         readOrFail(s, dest, n);
         dest += n;
-        if (progress.Step(step, 10)) return false;
+        if (progress.Step(step, 10)) return;
     }
-    return true;
 }
 
 void reverseRows(TPixelGraphic& img) {
@@ -273,8 +272,10 @@ void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
         decodeRLE(data, img, h.Compression == biRLE4, progress);
     } else {
         const int64_t have = std::min(img.ImageSize(), s.Remaining());
-        const bool complete = readInTenths(s, img.Bits(), have, progress);
-        if (complete && h.TopDown()) reverseRows(img);
+        readInTenths(s, img.Bits(), have, progress);
+        // The rows land in file order; a top-down file is turned over also after an abort, so
+        // the rows read show the top of the picture at the top.
+        if (h.TopDown()) reverseRows(img);
     }
 }
 

@@ -368,6 +368,49 @@ TEST(Bmp, ProgressInTenthsAndAbortKeepsWhatWasRead) {
     EXPECT_EQ(0, std::memcmp(image.Bits() + 3 * piece, zeros.data(), zeros.size()));
 }
 
+namespace {
+
+// A 24-bit file four pixels wide, so its rows of 12 bytes have no padding; file row r is red
+// 20 * (r + 1). A negative height makes it top-down.
+BmpBuilder redRows(int32_t height) {
+    BmpBuilder b;
+    b.Width = 4, b.Height = height;
+    for (int r = 0; r < std::abs(height); ++r)
+        for (int x = 0; x < 4; ++x) b.Pixels.insert(b.Pixels.end(), {0, 0, uint8_t(20 * (r + 1))});
+    return b;
+}
+
+// The red of column 0 and of column 3 of each row, from the top.
+std::vector<std::pair<int, int>> rowReds(const TPixelGraphic& image) {
+    std::vector<std::pair<int, int>> reds;
+    for (int y = 0; y < image.Height(); ++y)
+        reds.emplace_back(PGRed(image.GetPixelColor(0, y)), PGRed(image.GetPixelColor(3, y)));
+    return reds;
+}
+
+} // namespace
+
+TEST(Bmp, AbortedLoadKeepsTheFileRowsWhereThePictureHasThem) {
+    // Ten rows of 12 bytes are read in ten pieces of one row; the handler stops after three.
+    struct Case {
+        const char* Name;
+        int32_t Height;
+        std::vector<int> Reds; // from the top
+    } cases[] = {
+        {"bottom-up", 10, {0, 0, 0, 0, 0, 0, 0, 60, 40, 20}},
+        {"top-down", -10, {20, 40, 60, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPixelGraphic image;
+        image.OnProgress = [](TPixelGraphic&, int step, int, bool& abort) { abort = step == 3; };
+        loadBytes(image, redRows(c.Height).Build());
+        std::vector<std::pair<int, int>> expected;
+        for (int red : c.Reds) expected.emplace_back(red, red);
+        EXPECT_EQ(rowReds(image), expected);
+    }
+}
+
 TEST(Bmp, ProgressEndsAlsoOnError) {
     BmpBuilder b;
     b.Width = 40, b.Height = 40;
