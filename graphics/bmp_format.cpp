@@ -271,11 +271,15 @@ void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
         readOrFail(s, data.data(), count);
         decodeRLE(data, img, h.Compression == biRLE4, progress);
     } else {
+        // The offset may leave less than the check before allocating saw: what is there is
+        // read, and a short file fails once the rows are in place.
         const int64_t have = std::min(img.ImageSize(), s.Remaining());
         readInTenths(s, img.Bits(), have, progress);
         // The rows land in file order; a top-down file is turned over also after an abort, so
         // the rows read show the top of the picture at the top.
         if (h.TopDown()) reverseRows(img);
+        if (have < minimumPixelBytes(h) && !progress.Aborted())
+            bmpError(PGLangStr(msgUnexpectedEOF));
     }
 }
 

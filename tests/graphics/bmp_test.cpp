@@ -411,6 +411,30 @@ TEST(Bmp, AbortedLoadKeepsTheFileRowsWhereThePictureHasThem) {
     }
 }
 
+TEST(Bmp, PixelOffsetNearTheEndIsATruncatedFile) {
+    // Four rows of 12 bytes behind a gap of 21 bytes, so the file after the headers is as long
+    // as the pixels; from the offset on it holds two rows and one pixel of the third.
+    struct Case {
+        const char* Name;
+        int32_t Height;
+        std::vector<std::pair<int, int>> Reds; // columns 0 and 3, from the top
+    } cases[] = {
+        {"bottom-up", 4, {{0, 0}, {60, 0}, {40, 40}, {20, 20}}},
+        {"top-down", -4, {{20, 20}, {40, 40}, {60, 0}, {0, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        BmpBuilder b = redRows(c.Height);
+        b.Pixels.resize(27);
+        b.Pixels.insert(b.Pixels.begin(), 21, 0xEE);
+        std::vector<uint8_t> bytes = b.Build();
+        PutLE32(&bytes[10], 14 + 40 + 21);
+        TPixelGraphic image;
+        EXPECT_EQ(ErrorOf([&] { loadBytes(image, bytes); }), "BMP: Unexpected end of file");
+        EXPECT_EQ(rowReds(image), c.Reds);
+    }
+}
+
 TEST(Bmp, ProgressEndsAlsoOnError) {
     BmpBuilder b;
     b.Width = 40, b.Height = 40;
