@@ -58,8 +58,9 @@ void checkInfo(const DibHeader& h) {
 }
 
 // Reads and checks the core or info header; the 108- and 124-byte headers are the info header
-// followed by their masks.
-DibHeader readDibHeader(TStream& s) {
+// followed by their masks. pixelOffset is where the file header says the pixels start (-1 for a
+// packed DIB).
+DibHeader readDibHeader(TStream& s, int64_t pixelOffset) {
     uint8_t raw[124];
     readOrFail(s, raw, 4);
     DibHeader h;
@@ -84,7 +85,10 @@ DibHeader readDibHeader(TStream& s) {
     h.SizeImage = GetLE32(raw + 20);
     h.ClrUsed = GetLE32(raw + 32);
     checkInfo(h);
-    if (h.Compression == biBitFields) {
+    // Some writers declare bit fields in a 40-byte header and start the pixels where the masks
+    // belong; such files take the default masks.
+    const bool masksStored = h.Size > 40 || pixelOffset != s.Position();
+    if (h.Compression == biBitFields && masksStored) {
         const uint8_t* masks = raw + 40;
         if (h.Size == 40) readOrFail(s, raw + 40, 12);
         for (int i = 0; i < 3; ++i) h.Masks[i] = GetLE32(masks + 4 * i);
@@ -225,7 +229,7 @@ int64_t minimumPixelBytes(const DibHeader& h) {
 // From the info or core header on; pixelOffset is where the file header says the pixels start
 // (-1 for a packed DIB).
 void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
-    const DibHeader h = readDibHeader(s);
+    const DibHeader h = readDibHeader(s, pixelOffset);
     TPGProgressScope progress(img);
     const int bits = h.BitCount;
     const int64_t height = h.AbsHeight();
@@ -315,9 +319,10 @@ void TBMPFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
 void TBMPFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Info) const {
     if (Index != 0) bmpError(PGLangStr(msgInvalidValue, "Index"));
     Info = {};
+    const int64_t start = Stream.Position();
     uint8_t fileHeader[14];
     readOrFail(Stream, fileHeader, 14);
-    const DibHeader h = readDibHeader(Stream);
+    const DibHeader h = readDibHeader(Stream, start + GetLE32(fileHeader + 10));
     Info.ImageCount = 1;
     Info.Width = h.Width;
     Info.Height = static_cast<int>(h.AbsHeight());

@@ -129,6 +129,39 @@ TEST(Bmp, BitFieldMasks) {
     }
 }
 
+TEST(Bmp, BitFieldsWithoutStoredMasksReadTheDefaultsAndThePixelsFromTheOffset) {
+    // Bit fields declared in a 40-byte header whose pixels start right after it, where the masks
+    // would be.
+    struct Case {
+        uint16_t Bits;
+        uint32_t Pixels[2];
+        uint32_t Expected[2];
+    } cases[] = {
+        {16, {0x7FFF, 0x0421}, {PGColor(255, 255, 255), PGColor(16, 16, 16)}},
+        {32, {0x00112233, 0x00FF0080}, {PGColor(0x11, 0x22, 0x33), PGColor(0xFF, 0, 0x80)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Bits);
+        BmpBuilder b;
+        b.Width = 2, b.Height = 1, b.BitCount = c.Bits, b.Compression = 3;
+        for (uint32_t p : c.Pixels) {
+            uint8_t le[4];
+            PutLE32(le, p);
+            b.Pixels.insert(b.Pixels.end(), le, le + c.Bits / 8);
+        }
+        const std::vector<uint8_t> bytes = b.Build();
+        ASSERT_EQ(GetLE32(&bytes[10]), 14u + 40u);
+        TPixelGraphic image;
+        EXPECT_EQ(ErrorOf([&] { loadBytes(image, bytes); }), "");
+        EXPECT_EQ(image.GetPixelColor(0, 0), c.Expected[0]);
+        EXPECT_EQ(image.GetPixelColor(1, 0), c.Expected[1]);
+        TBorrowedStream stream(bytes);
+        TPGImageInfo info;
+        EXPECT_EQ(ErrorOf([&] { TBMPFileFormatReader().GetInfo(stream, 0, info); }), "");
+        EXPECT_EQ(info.BitCount, c.Bits);
+    }
+}
+
 TEST(Bmp, MalformedHeadersGiveTheirMessages) {
     struct Case {
         const char* Name;
