@@ -1,6 +1,7 @@
 #include "pxm_format.h"
 
 #include "block_reader.h"
+#include "short_file.h"
 
 #include <array>
 #include <cstring>
@@ -99,13 +100,19 @@ int64_t rawRowBytes(const PnmHeader& h) {
     return h.Family() == kBitmap ? (w + 7) / 8 : w * h.Samples();
 }
 
-// Fewest bytes that can hold the pixels: the raw rows, or one character per plain bitmap pixel
-// and a digit and a separator per plain sample.
-int64_t minimumData(const PnmHeader& h) {
-    const int64_t height = static_cast<int64_t>(h.Height);
-    if (h.Raw()) return rawRowBytes(h) * height;
-    const int64_t samples = static_cast<int64_t>(h.Width) * height * h.Samples();
+// Fewest bytes of text that can hold the pixels: one character per plain bitmap pixel and a
+// digit and a separator per plain sample.
+int64_t minimumText(const PnmHeader& h) {
+    const int64_t samples =
+        static_cast<int64_t>(h.Width) * static_cast<int64_t>(h.Height) * h.Samples();
     return h.Family() == kBitmap ? samples : 2 * samples - 1;
+}
+
+// Whether the pixels may be allocated: plain text must be long enough for all of them, while a
+// truncated raw file keeps its rows down to the share of short_file.h.
+bool holdsEnough(const PnmHeader& h, int64_t available) {
+    if (!h.Raw()) return available >= minimumText(h);
+    return PGFileHoldsEnough(rawRowBytes(h), static_cast<int64_t>(h.Height), available);
 }
 
 // Sample value to 8 bits, rounded, for every value up to max(maxval, 255); larger values
@@ -264,7 +271,7 @@ void TPxMFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
     PnmText text(in);
     const PnmHeader h = readHeader(in, text);
     checkReadable(h);
-    if (in.Remaining() < minimumData(h)) pxmError(PGLangStr(msgUnexpectedEOF));
+    if (!holdsEnough(h, in.Remaining())) pxmError(PGLangStr(msgUnexpectedEOF));
 
     setFormat(Image, h);
     TPGProgressScope progress(Image);

@@ -2,6 +2,7 @@
 
 #include "block_reader.h"
 #include "bmp_format.h"
+#include "short_file.h"
 
 #include <array>
 #include <cstring>
@@ -94,10 +95,12 @@ std::vector<uint32_t> readColorMap(TStream& s, const TgaHeader& h) {
     return palette;
 }
 
-// Fewest bytes that can hold the pixels: raw, or run-length packets of 128 pixels each.
-int64_t minimumPixelBytes(const TgaHeader& h) {
+// Whether the pixels may be allocated: run-length data must be long enough for packets of 128
+// pixels each, while a truncated raw file keeps its rows down to the share of short_file.h.
+bool holdsEnough(const TgaHeader& h, int64_t available) {
+    if (!h.Rle()) return PGFileHoldsEnough(int64_t(h.Width) * h.PixelBytes(), h.Height, available);
     const int64_t pixels = int64_t(h.Width) * h.Height;
-    return h.Rle() ? (pixels + 127) / 128 * (1 + h.PixelBytes()) : pixels * h.PixelBytes();
+    return available >= (pixels + 127) / 128 * (1 + h.PixelBytes());
 }
 
 // Packets may run on from one row into the next, so their state outlives a row.
@@ -192,7 +195,7 @@ void TTGAFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
         palette = readColorMap(Stream, h);
     else
         skipOrFail(Stream, h.MapBytes());
-    if (Stream.Remaining() < minimumPixelBytes(h)) tgaError(PGLangStr(msgUnexpectedEOF));
+    if (!holdsEnough(h, Stream.Remaining())) tgaError(PGLangStr(msgUnexpectedEOF));
 
     Image.SetSizeAndFormat(h.Width, h.Height, h.Depth == 8 ? pf8Bit : pf24Bit);
     if (h.Depth != 8) {

@@ -1,5 +1,6 @@
 #include "tiff_format.h"
 
+#include "short_file.h"
 #include "tiff_decode.h"
 
 #include <algorithm>
@@ -300,8 +301,13 @@ int64_t largestExpansion(uint32_t compression) {
     }
 }
 
-// Refuses, before allocating, an image the file is too small to hold.
+// Refuses, before allocating, an image the file is too small to hold: compressed strips by the
+// most their bytes can decode to, raw strips by the share a truncated file must keep.
 void checkCapacity(const TIFFDirectory& d) {
+    if (d.Compression == tcNone) {
+        if (!PGFileHoldsEnough(d.RowBytes(), d.Length, d.DataSize)) unexpectedEnd();
+        return;
+    }
     const int64_t capacity = d.DataSize * largestExpansion(d.Compression);
     if (d.RowBytes() > capacity / d.Length) unexpectedEnd();
 }

@@ -165,6 +165,41 @@ TEST(PxMReader, TruncatedFileKeepsTheRowsRead) {
               (std::vector<uint32_t>{10, 20, 30, 40}));
 }
 
+TEST(PxMReader, ShortRawFileKeepsItsRowsDownToAnEighthOfThePixels) {
+    // 3 x 16 raw grey: 48 bytes of pixels, 3 to a row; an eighth of them is two rows.
+    const std::string header = "P5 3 16 255\n";
+    std::string pixels;
+    for (int i = 0; i < 48; ++i) pixels += char(i + 1);
+    const struct {
+        const char* What;
+        size_t Kept;
+        bool Refused;
+    } cases[] = {{"one byte short", 47, false},
+                 {"an eighth left", 6, false},
+                 {"less than an eighth", 5, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TPixelGraphic img;
+        EXPECT_EQ(loadError(img, header + pixels.substr(0, c.Kept)),
+                  "PBM, PGM, PPM: Unexpected end of file");
+        if (c.Refused) {
+            EXPECT_TRUE(img.Empty()) << "refused before allocating";
+            continue;
+        }
+        ASSERT_EQ(img.Height(), 16);
+        for (size_t y = 0; y < 16; ++y) {
+            const std::vector<uint8_t> row(img.ScanLine(int(y)), img.ScanLine(int(y)) + 3);
+            const size_t from = 3 * y;
+            // The row the data ends in is not checked.
+            if (from < c.Kept && from + 3 > c.Kept) continue;
+            const std::vector<uint8_t> expected =
+                from < c.Kept ? std::vector<uint8_t>(&pixels[from], &pixels[from] + 3)
+                              : std::vector<uint8_t>(3, 0);
+            EXPECT_EQ(row, expected) << "row " << y;
+        }
+    }
+}
+
 TEST(PxMReader, ReportsEachRowAndStopsOnAbort) {
     TPixelGraphic img;
     std::vector<std::pair<int, int>> steps;

@@ -228,6 +228,44 @@ TEST(TGAReader, TruncatedFileKeepsTheRowsRead) {
     EXPECT_EQ(img.GetPixelColor(1, 1), 0u);
 }
 
+TEST(TGAReader, ShortRawFileKeepsItsRowsDownToAnEighthOfThePixels) {
+    // 3 x 16 raw grey, bottom row first: 48 bytes of pixels, 3 to a row; an eighth of them is
+    // two rows.
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < 48; ++i) pixels.push_back(uint8_t(i + 1));
+    const struct {
+        const char* What;
+        size_t Kept;
+        bool Refused;
+    } cases[] = {{"one byte short", 47, false},
+                 {"an eighth left", 6, false},
+                 {"less than an eighth", 5, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TPixelGraphic img;
+        const std::vector<uint8_t> kept(pixels.begin(), pixels.begin() + c.Kept);
+        EXPECT_EQ(
+            loadError(img, tgaFile({.ImageType = 3, .Width = 3, .Height = 16, .Depth = 8}, kept)),
+            "TGA: Unexpected end of file");
+        if (c.Refused) {
+            EXPECT_TRUE(img.Empty()) << "refused before allocating";
+            continue;
+        }
+        ASSERT_EQ(img.Height(), 16);
+        for (size_t r = 0; r < 16; ++r) {
+            const uint8_t* line = img.ScanLine(15 - int(r));
+            const std::vector<uint8_t> row(line, line + 3);
+            const size_t from = 3 * r;
+            // The row the data ends in is not checked.
+            if (from < c.Kept && from + 3 > c.Kept) continue;
+            const std::vector<uint8_t> expected =
+                from < c.Kept ? std::vector<uint8_t>(&pixels[from], &pixels[from] + 3)
+                              : std::vector<uint8_t>(3, 0);
+            EXPECT_EQ(row, expected) << "file row " << r;
+        }
+    }
+}
+
 TEST(TGAReader, GetInfo) {
     const struct {
         uint8_t Type, Depth;

@@ -489,6 +489,44 @@ TEST(TiffReader, RefusesImagesTheFileCannotHoldBeforeAllocating) {
     }
 }
 
+TEST(TiffReader, ShortUncompressedFileKeepsItsRowsDownToAnEighthOfThePixels) {
+    // 100 x 160 grey: 16000 bytes of pixels at the end of the file, 100 to a row. The file,
+    // headers included, must hold an eighth of them: 2000 bytes.
+    std::vector<uint8_t> pixels(16000);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i % 251 + 1);
+    const std::vector<uint8_t> whole = Gray8(100, 160, pixels).DataLast().Bytes();
+    const size_t dataAt = whole.size() - pixels.size();
+    const struct {
+        const char* What;
+        size_t FileSize;
+        bool Refused;
+    } cases[] = {{"one byte short", whole.size() - 1, false},
+                 {"an eighth left", 2000, false},
+                 {"less than an eighth", 1999, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TPixelGraphic image;
+        const std::vector<uint8_t> bytes(whole.begin(), whole.begin() + c.FileSize);
+        EXPECT_EQ(LoadError(bytes, image), "TIFF: Unexpected end of file");
+        if (c.Refused) {
+            EXPECT_TRUE(image.Empty()) << "refused before allocating";
+            continue;
+        }
+        ASSERT_EQ(image.Height(), 160);
+        const size_t kept = c.FileSize - dataAt;
+        for (size_t y = 0; y < 160; ++y) {
+            const std::vector<uint8_t> row(image.ScanLine(int(y)), image.ScanLine(int(y)) + 100);
+            const size_t from = 100 * y;
+            // The row the data ends in is not checked.
+            if (from < kept && from + 100 > kept) continue;
+            const std::vector<uint8_t> expected =
+                from < kept ? std::vector<uint8_t>(&pixels[from], &pixels[from] + 100)
+                            : std::vector<uint8_t>(100, 0);
+            EXPECT_EQ(row, expected) << "row " << y;
+        }
+    }
+}
+
 TEST(TiffReader, StripPastTheEndKeepsTheRowsBefore) {
     // Two strips of two rows; the second starts far beyond the file.
     TPixelGraphic image;
