@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -22,6 +23,8 @@ void sortByExtension(std::vector<std::unique_ptr<T>>& list) {
     });
 }
 
+// Set on the window thread while workers may be loading; each call asks a copy.
+std::mutex warningBoxLock;
 TPGWarningBox& warningBox() {
     static TPGWarningBox box;
     return box;
@@ -154,11 +157,23 @@ const TPGRegistry& PGRegistry() {
 }
 
 void SetPGWarningBox(TPGWarningBox box) {
+    const std::lock_guard lock(warningBoxLock);
     warningBox() = std::move(box);
 }
 
 bool PGShowWarningBox(const std::string& caption, const std::string& text, bool withCancel) {
-    return !warningBox() || warningBox()(caption, text, withCancel);
+    TPGWarningBox box;
+    {
+        const std::lock_guard lock(warningBoxLock);
+        box = warningBox();
+    }
+    return !box || box(caption, text, withCancel);
+}
+
+bool PGShowWarningBox(const TPixelGraphic& image, const std::string& caption,
+                      const std::string& text, bool withCancel) {
+    const TPGWarningBox& own = image.CallOptions().WarningBox;
+    return own ? own(caption, text, withCancel) : PGShowWarningBox(caption, text, withCancel);
 }
 
 bool GetImageInfo(const std::filesystem::path& FileName, int Index, TPGImageInfo& Info) {
@@ -181,8 +196,9 @@ bool GetImageInfo(const std::filesystem::path& FileName, int Index, TPGImageInfo
 }
 
 void ApplyGammaCorrection(TPixelGraphic& image) {
-    const long double e = image.Gamma() / DisplayGamma;
-    if (!GammaCorrection || std::fabs(e - 1.0L) <= 0.05L) return;
+    const long double display = image.EffectiveDisplayGamma();
+    const long double e = image.Gamma() / display;
+    if (!image.EffectiveGammaCorrection() || std::fabs(e - 1.0L) <= 0.05L) return;
     uint8_t table[256];
     for (int i = 0; i < 256; ++i) {
         long double v = e == 0 ? 1.0L : i == 0 ? 0.0L : std::pow(i / 255.0L, e);
@@ -201,19 +217,54 @@ void ApplyGammaCorrection(TPixelGraphic& image) {
             image.SetPaletteEntry(i, PGColor(table[PGRed(c)], table[PGGreen(c)], table[PGBlue(c)]));
         }
     }
-    image.SetGamma(DisplayGamma);
+    image.SetGamma(display);
 }
+
+void PGFitToHint(const TPGCallOptions& options, int w, int h, int& fitW, int& fitH) {
+    fitW = w, fitH = h;
+    const int64_t bw = options.HintWidth, bh = options.HintHeight;
+    if (bw <= 0 || bh <= 0 || w <= 0 || h <= 0 || (w <= bw && h <= bh)) return;
+    // The side that meets the box first decides; the other keeps the aspect, at least 1 pixel.
+    if (bw * h <= bh * w) {
+        fitW = static_cast<int>(bw);
+        fitH = static_cast<int>(std::max<int64_t>(1, (bw * h + w / 2) / w));
+    } else {
+        fitH = static_cast<int>(bh);
+        fitW = static_cast<int>(std::max<int64_t>(1, (bh * w + h / 2) / h));
+    }
+}
+
+namespace {
+
+// A picture read at full size for a small box keeps only what the box can show.
+void reduceToHint(TPixelGraphic& image) {
+    int fitW, fitH;
+    PGFitToHint(image.CallOptions(), image.Width(), image.Height(), fitW, fitH);
+    if (image.Empty() || image.Width() < 2 * fitW || image.Height() < 2 * fitH) return;
+    TPixelGraphic reduced;
+    reduced.SetCallOptions(image.CallOptions());
+    reduced.SetStretchMode(smPrecise);
+    reduced.SetSizeAndFormat(fitW, fitH, pf24Bit);
+    reduced.StretchCopy(0, 0, image, image.Height(), image.Width(), 0, 0, fitH, fitW);
+    reduced.SetGamma(image.Gamma());
+    image.SetSizeAndFormat(fitW, fitH, pf24Bit);
+    std::copy_n(reduced.Bits(), reduced.ImageSize(), image.Bits());
+    image.SetPaletteIdent(pTrueColor);
+}
+
+} // namespace
 
 void PGLoadImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,
                  std::string_view extension, int index) {
     TPGUpdateScope update(image);
     image.SetSizeAndFormat(0, 0, pf24Bit);
     image.SetPaletteIdent(pTrueColor);
-    image.SetGamma(DisplayGamma);
+    image.SetGamma(image.EffectiveDisplayGamma());
     const TFileFormatReader* reader = registry.FindReader(stream, extension);
     if (!reader) throw EPGUnknownFileFormat(PGLangStr(msgUnknownFileFormat));
     reader->ReadImage(stream, image, index);
     ApplyGammaCorrection(image);
+    reduceToHint(image);
     image.ClassifyPalette();
 }
 
@@ -231,18 +282,19 @@ void PGSaveImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& str
         writer.WriteImage(stream, image);
         return;
     }
-    const TPGWarningAction action = image.SaveColorResWarningAction();
+    const TPGWarningAction action = image.EffectiveSaveColorResWarningAction();
     bool goOn = action == pgwaIgnore;
     if (action == pgwaOKBox || action == pgwaOKCancelBox) {
         const std::string text =
             PGLangStr(msgColorResWarning, writer.FormatName, ResolutionName(b), ResolutionName(c));
-        goOn = PGShowWarningBox(PGLangStr(msgWarning), text, action == pgwaOKCancelBox) ||
+        goOn = PGShowWarningBox(image, PGLangStr(msgWarning), text, action == pgwaOKCancelBox) ||
                action == pgwaOKBox;
     }
     if (!goOn)
         throw EPGCannotWriteColorRes(
             PGLangStr(msgCannotWriteColorRes, writer.FormatName, ResolutionName(b)));
     std::unique_ptr<TPixelGraphic> copy = MakeSaveCopy(image, c);
+    copy->SetCallOptions(image.CallOptions());
     copy->ClassifyPalette();
     writer.WriteImage(stream, *copy);
 }

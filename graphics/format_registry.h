@@ -77,12 +77,13 @@ public:
           DetectsByContent(detectsByContent) {}
 
     bool DetectsByContent;
+    // Readers found by extension alone keep the default.
     virtual bool IsFormat(const TPGHeader&) const { return false; }
-    virtual void ReadImage(TStream&, TPixelGraphic&, int /*Index*/) const {}
-    virtual void GetInfo(TStream&, int /*Index*/, TPGImageInfo& Info) const {
-        Info = {};
-        Info.ImageCount = 1;
-    }
+    // Honours the image's call options: warning action and box, pixel limit, and the size hint
+    // where the format can decode smaller for less.
+    virtual void ReadImage(TStream&, TPixelGraphic&, int Index) const = 0;
+    // From the headers alone: never decodes pixels, so it stays cheap for any file size.
+    virtual void GetInfo(TStream&, int Index, TPGImageInfo& Info) const = 0;
 };
 
 class TFileFormatWriter : public TFileFormatReaderWriter {
@@ -94,7 +95,7 @@ public:
           CanWriteResolutions(canWrite) {}
 
     TPGResolutions CanWriteResolutions;
-    virtual void WriteImage(TStream&, TPixelGraphic&) const {}
+    virtual void WriteImage(TStream&, TPixelGraphic&) const = 0;
 };
 
 class TPGRegistry {
@@ -126,8 +127,13 @@ void RegisterStandardFormats(TPGRegistry& registry);
 
 bool GetImageInfo(const std::filesystem::path& FileName, int Index, TPGImageInfo& Info);
 
+// Loads through the registry, with the image's call options. With a size hint, a picture still
+// twice the fitted size in each direction after reading is reduced to the fitted size.
 void PGLoadImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,
                  std::string_view extension, int index);
+// The size a picture of w x h takes fitted into the hint box (never enlarged); w x h when the
+// hint is 0 x 0.
+void PGFitToHint(const TPGCallOptions& options, int w, int h, int& fitW, int& fitH);
 void PGSaveImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,
                  std::string_view extension);
 // The image in the writer's class c: a new image with c's format and palette, filled by colour
@@ -136,11 +142,12 @@ std::unique_ptr<TPixelGraphic> MakeSaveCopy(TPixelGraphic& image, TPGResolution 
 // Passes palette entries or colour bytes through the gamma table when the file's gamma differs.
 void ApplyGammaCorrection(TPixelGraphic& image);
 
-// The warning box the library asks through; answers true for OK. Without one every box is OK.
-using TPGWarningBox =
-    std::function<bool(const std::string& caption, const std::string& text, bool withCancel)>;
+// The library's warning box, for calls without a box of their own; without one every box is OK.
 void SetPGWarningBox(TPGWarningBox box);
 bool PGShowWarningBox(const std::string& caption, const std::string& text, bool withCancel);
+// The box of the image's call options where it has one, the library's box otherwise.
+bool PGShowWarningBox(const TPixelGraphic& image, const std::string& caption,
+                      const std::string& text, bool withCancel);
 
 // What a reader warning shows and raises.
 struct TPGWarningTexts {
@@ -153,14 +160,14 @@ struct TPGWarningTexts {
 // A recoverable reader problem, reported as the image's ReadWarningAction says.
 template <class E>
 void PGReadWarning(const TPixelGraphic& image, const TPGWarningTexts& texts) {
-    switch (image.ReadWarningAction()) {
+    switch (image.EffectiveReadWarningAction()) {
     case pgwaIgnore:
         return;
     case pgwaOKBox:
-        PGShowWarningBox(texts.Caption, texts.Shown, false);
+        PGShowWarningBox(image, texts.Caption, texts.Shown, false);
         return;
     case pgwaOKCancelBox:
-        if (!PGShowWarningBox(texts.Caption, texts.Shown, true)) throw E(texts.OnCancel);
+        if (!PGShowWarningBox(image, texts.Caption, texts.Shown, true)) throw E(texts.OnCancel);
         return;
     case pgwaRaise:
         throw E(texts.OnRaise);

@@ -459,6 +459,32 @@ const char* componentColors(int components) {
 
 } // namespace
 
+namespace {
+
+// The smallest of the decoder's scales that still covers the picture fitted into the hint box.
+int scaleForHint(TStream& stream, const TPGCallOptions& options) {
+    if (options.HintWidth <= 0 || options.HintHeight <= 0) return 1;
+    const int64_t start = stream.Position();
+    int w, h;
+    {
+        Decompressor d(stream, nullptr);
+        const bool turned = swapsAxes(exifOrientation(d.Info()));
+        w = static_cast<int>(turned ? d.Info().image_height : d.Info().image_width);
+        h = static_cast<int>(turned ? d.Info().image_width : d.Info().image_height);
+    }
+    stream.SetPosition(start);
+    int fitW, fitH;
+    PGFitToHint(options, w, h, fitW, fitH);
+    int denom = 1;
+    // The decoder rounds scaled sizes up.
+    while (denom < 8 && (w + 2 * denom - 1) / (2 * denom) >= fitW &&
+           (h + 2 * denom - 1) / (2 * denom) >= fitH)
+        denom *= 2;
+    return denom;
+}
+
+} // namespace
+
 int JPEGQuality() {
     return qualitySetting.load();
 }
@@ -478,7 +504,7 @@ void SetJPEGProgressive(bool value) {
 void LoadJPEGScaled(TStream& Stream, TPixelGraphic& Image, const TJPGDecodeOptions& Options) {
     const int s = Options.ScaleDenom;
     if (s != 1 && s != 2 && s != 4 && s != 8) jpgError(PGLangStr(msgInvalidValue, "ScaleDenom"));
-    Image.SetGamma(DisplayGamma);
+    Image.SetGamma(Image.EffectiveDisplayGamma());
     decode(Stream, Image, Options);
     Image.ClassifyPalette();
     Image.Changed();
@@ -490,9 +516,10 @@ bool TJPGFileFormatReader::IsFormat(const TPGHeader& Header) const {
 
 void TJPGFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int Index) const {
     if (Index != 0) jpgError(PGLangStr(msgInvalid, "Index"));
-    Image.SetGamma(DisplayGamma);
+    Image.SetGamma(Image.EffectiveDisplayGamma());
     TJPGDecodeOptions options;
     options.Performance = Image.FastLoad() ? jpgBestSpeed : jpgBestQuality;
+    options.ScaleDenom = scaleForHint(Stream, Image.CallOptions());
     decode(Stream, Image, options);
 }
 
@@ -517,8 +544,9 @@ void TJPGFileFormatWriter::WriteImage(TStream& Stream, TPixelGraphic& Image) con
     Image.ClassifyPalette();
     const bool grey = Image.PixelFormat() == pf8Bit && Image.PaletteIdent() == pGray256;
     if (!grey && Image.PixelFormat() != pf24Bit) jpgError(PGLangStr(msgInvalidValue, "BitCount"));
-    const int quality = JPEGQuality();
-    const bool progressive = JPEGProgressive();
+    const int quality = Image.CallOptions().JPEGQuality.value_or(JPEGQuality());
+    if (quality < 1 || quality > 100) jpgError(PGLangStr(msgInvalidValue, "JPEGQuality"));
+    const bool progressive = Image.CallOptions().JPEGProgressive.value_or(JPEGProgressive());
     Compressor c(Stream, Image);
     jpeg_compress_struct& info = c.Info();
     c.Call([&] {

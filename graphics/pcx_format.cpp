@@ -201,7 +201,7 @@ bool TPCXFileFormatReader::IsFormat(const TPGHeader& Header) const {
 
 void TPCXFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int Index) const {
     if (Index != 0) pcxError(PGLangStr(msgInvalid, "Index"));
-    Image.SetGamma(DisplayGamma);
+    Image.SetGamma(Image.EffectiveDisplayGamma());
     const PcxHeader h = readHeader(Stream);
     int64_t dataEnd = Stream.Size();
     std::vector<uint32_t> trailer;

@@ -107,7 +107,8 @@ void TPixelGraphic::SetSizeAndFormat(int W, int H, uint8_t F) {
             FPaletteIdent = pNone;
         invalidateMemo();
         TPGPixelBlock block;
-        if (FImageSize <= PGMaxImageBytes)
+        const int64_t limit = FCallOptions.PixelLimit;
+        if (FImageSize <= PGMaxImageBytes && (limit <= 0 || int64_t(W) * H <= limit))
             block = AllocatePixelBlock(static_cast<size_t>(FImageSize));
         if (!block) {
             // Never sizes without memory: the image becomes empty.
@@ -339,7 +340,24 @@ void TPixelGraphic::EndUpdate() {
 }
 
 void TPixelGraphic::Changed() {
+    ++FChangeCount;
     if (FUpdateLock == 0 && OnChange) OnChange(*this);
+}
+
+long double TPixelGraphic::EffectiveDisplayGamma() const {
+    return FCallOptions.DisplayGamma.value_or(DisplayGamma);
+}
+
+bool TPixelGraphic::EffectiveGammaCorrection() const {
+    return FCallOptions.GammaCorrection.value_or(GammaCorrection);
+}
+
+TPGWarningAction TPixelGraphic::EffectiveReadWarningAction() const {
+    return FCallOptions.WarningAction.value_or(FReadWarningAction);
+}
+
+TPGWarningAction TPixelGraphic::EffectiveSaveColorResWarningAction() const {
+    return FCallOptions.WarningAction.value_or(FSaveColorResWarningAction);
 }
 
 TPGProgressScope::TPGProgressScope(TPixelGraphic& image) : FImage(image) {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,7 +42,8 @@ enum TStretchMode : uint8_t { smFast, smMedium, smPrecise };
 // Pixel formats: 0 = 1 bit, 1 = 4 bits, 2 = 8 bits, 3 = 24 bits.
 inline constexpr uint8_t pf1Bit = 0, pf4Bit = 1, pf8Bit = 2, pf24Bit = 3;
 
-// Gamma the display is assumed to have; images are corrected to it when loaded.
+// Gamma the display is assumed to have; images are corrected to it when loaded. Like every
+// library-wide default, they belong to the window thread: workers pass TPGCallOptions.
 inline long double DisplayGamma = 2.2L;
 inline bool GammaCorrection = true;
 
@@ -68,6 +70,26 @@ constexpr uint8_t PGBlue(uint32_t c) {
 
 // The entries of a predefined palette (identities pBlackWhite .. pSpecial252); empty otherwise.
 const std::vector<uint32_t>& PredefinedPalette(TPaletteIdent ident);
+
+// The warning box the library asks through; answers true for OK.
+using TPGWarningBox =
+    std::function<bool(const std::string& caption, const std::string& text, bool withCancel)>;
+
+// What one load or save asks for instead of the library-wide defaults. It travels with the
+// image it is set on into every reader and writer, so a worker never reads a setting the window
+// thread may be changing. Unset fields take the defaults.
+struct TPGCallOptions {
+    std::optional<TPGWarningAction> WarningAction; // for reader and colour-resolution warnings
+    TPGWarningBox WarningBox;                      // asked instead of the library's box
+    std::optional<long double> DisplayGamma;
+    std::optional<bool> GammaCorrection;
+    std::optional<int> JPEGQuality; // 1..100
+    std::optional<bool> JPEGProgressive;
+    int64_t PixelLimit = 0; // most pixels a picture may have; 0: the library's cap alone
+    // The box the picture will be shown in: a reader may deliver it smaller than the file, but
+    // never smaller than the picture fitted into the box. 0 x 0: full size.
+    int HintWidth = 0, HintHeight = 0;
+};
 
 class TPixelGraphic;
 class TPGFilter;
@@ -168,6 +190,14 @@ public:
     void SetReadWarningAction(TPGWarningAction v) { FReadWarningAction = v; }
     TPGWarningAction SaveColorResWarningAction() const { return FSaveColorResWarningAction; }
     void SetSaveColorResWarningAction(TPGWarningAction v) { FSaveColorResWarningAction = v; }
+    // Not copied by Assign: they belong to one call, not to the picture.
+    const TPGCallOptions& CallOptions() const { return FCallOptions; }
+    void SetCallOptions(TPGCallOptions v) { FCallOptions = std::move(v); }
+    // The options' values where set, the library's defaults otherwise.
+    long double EffectiveDisplayGamma() const;
+    bool EffectiveGammaCorrection() const;
+    TPGWarningAction EffectiveReadWarningAction() const;
+    TPGWarningAction EffectiveSaveColorResWarningAction() const;
 
     // Geometric transforms (transforms.cpp); the destination is this image, written through the
     // colour conversion, so it may have any format.
@@ -184,6 +214,8 @@ public:
     void BeginUpdate() { ++FUpdateLock; }
     void EndUpdate();
     virtual void Changed();
+    // Grows with every Changed, so a view that copied colours can tell it is out of date.
+    uint64_t ChangeCount() const { return FChangeCount; }
 
     TPGNotifyEvent OnChange;
     TPGProgressEvent OnProgress;
@@ -259,6 +291,8 @@ private:
     bool FTransparent = false;
     uint32_t FTransparentColor = 0;
     int FUpdateLock = 0;
+    uint64_t FChangeCount = 0;
+    TPGCallOptions FCallOptions;
     TPGWarningAction FReadWarningAction = pgwaOKCancelBox;
     TPGWarningAction FSaveColorResWarningAction = pgwaOKCancelBox;
     int FWidth = 0;

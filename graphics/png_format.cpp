@@ -402,7 +402,7 @@ bool TPNGFileFormatReader::IsFormat(const TPGHeader& Header) const {
 
 void TPNGFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int Index) const {
     if (Index != 0) pngError(PGLangStr(msgInvalid, "Index"));
-    Image.SetGamma(DisplayGamma);
+    Image.SetGamma(Image.EffectiveDisplayGamma());
     readPng(Stream, Image);
 }
 
@@ -430,7 +430,8 @@ void TPNGFileFormatWriter::WriteImage(TStream& Stream, TPixelGraphic& Image) con
     const int type = trueColour ? PNG_COLOR_TYPE_RGB
                      : grey     ? PNG_COLOR_TYPE_GRAY
                                 : PNG_COLOR_TYPE_PALETTE;
-    const double gamma = Image.Gamma() > 0 ? static_cast<double>(Image.Gamma()) : DisplayGamma;
+    const double gamma = Image.Gamma() > 0 ? static_cast<double>(Image.Gamma())
+                                           : static_cast<double>(Image.EffectiveDisplayGamma());
     PngWriter w(Stream, &Image);
     w.Call([&] {
         png_set_IHDR(w.Png(), w.Info(), static_cast<png_uint_32>(Image.Width()),

@@ -34,7 +34,7 @@ QImage widenedNibbles(const TPixelGraphic& image) {
 
 TPGQtView::TPGQtView(const TPixelGraphic& image)
     : FBits(image.Bits()), FWidth(image.Width()), FHeight(image.Height()),
-      FFormat(image.PixelFormat()) {
+      FFormat(image.PixelFormat()), FChangeCount(image.ChangeCount()) {
     if (image.Empty()) return;
     const auto bpr = static_cast<qsizetype>(image.BytesPerRow());
     switch (image.PixelFormat()) {
@@ -56,8 +56,10 @@ TPGQtView::TPGQtView(const TPixelGraphic& image)
 }
 
 bool TPGQtView::Matches(const TPixelGraphic& image) const {
+    // A reported change may have edited the palette or the nibbles, which the view copied.
     return !Empty() && FBits == image.Bits() && FWidth == image.Width() &&
-           FHeight == image.Height() && FFormat == image.PixelFormat();
+           FHeight == image.Height() && FFormat == image.PixelFormat() &&
+           FChangeCount == image.ChangeCount();
 }
 
 TPGQtView TPGQtView::Mirrored(bool horizontal, bool vertical) const {

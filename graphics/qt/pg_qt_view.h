@@ -10,8 +10,8 @@ class QPainter;
 
 // A QImage over an image's pixel rows in storage order: its row 0 is the picture's bottom row.
 // 1-, 8- and 24-bit blocks are wrapped without copying; a 4-bit block, for which Qt has no
-// format, is widened once to 8 bits. A view must not outlive the pixels it wraps; Matches()
-// tells whether it still wraps them.
+// format, is widened once to 8 bits, and the colour table is copied. A view must not outlive the
+// pixels it wraps; Matches() tells whether it still shows them as they are.
 class TPGQtView {
 public:
     TPGQtView() = default;
@@ -31,6 +31,7 @@ private:
     const uint8_t* FBits = nullptr;
     int FWidth = 0, FHeight = 0;
     uint8_t FFormat = pf24Bit;
+    uint64_t FChangeCount = 0;
 };
 
 // Qt colour of a packed 0x00BBGGRR colour, and back.

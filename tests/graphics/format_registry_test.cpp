@@ -15,6 +15,7 @@ public:
         image.SetSizeAndFormat(1, 1, pf24Bit);
         image.SetPixel(0, 0, PGColor(1, 2, 3));
     }
+    void GetInfo(TStream&, int, TPGImageInfo& info) const override { info = {}; }
 };
 
 // A writer that accepts the given classes and records the format it was handed.
