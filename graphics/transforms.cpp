@@ -318,13 +318,15 @@ bool bilinear(const BlockReader& block, const TPixelGraphic& dest, int x, int y,
 }
 
 // A quarter turn of the whole source into a destination of exactly the turned size, same format
-// and palette: a pure permutation of stored values.
-void turnValues(TPixelGraphic& dest, const TPixelGraphic& source, int quarters) {
+// and palette: a pure permutation of stored values. Each band of rows done is a progress step;
+// answers false when a handler asked to stop.
+bool turnValues(TPixelGraphic& dest, const TPixelGraphic& source, int quarters,
+                TPGProgressScope& progress) {
     const int w = dest.Width(), h = dest.Height(), sh = source.Height();
     const int bytes = dest.PixelFormat() == pf24Bit ? 3 : 1;
     const bool whole = dest.PixelFormat() >= pf8Bit;
     constexpr int tile = 64;
-    for (int ty = 0; ty < h; ty += tile)
+    for (int ty = 0; ty < h; ty += tile) {
         for (int tx = 0; tx < w; tx += tile)
             for (int y = ty; y < std::min(ty + tile, h); ++y) {
                 uint8_t* row = dest.ScanLine(y);
@@ -345,6 +347,9 @@ void turnValues(TPixelGraphic& dest, const TPixelGraphic& source, int quarters) 
                         dest.SetPixel(x, y, source.GetPixel(sx, sy));
                 }
             }
+        if (progress.Step(std::min(ty + tile, h) - 1, h - 1)) return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -398,6 +403,25 @@ void TPixelGraphic::RotatedCopy(double DestCenterX, double DestCenterY, const TP
 void TPixelGraphic::Rotate(bool Resize, const TPixelGraphic& Source, double Angle) {
     TPGUpdateScope update(*this);
     const int w = Source.Width(), h = Source.Height();
+    int quarters;
+    const bool quarterTurn = isQuarterTurn(Angle, quarters);
+    const bool turned = quarterTurn && quarters % 2 == 1;
+    const int turnedWidth = turned ? h : w, turnedHeight = turned ? w : h;
+    // A quarter turn in the same format and palette permutes the stored values. It is built
+    // aside and taken over only when complete, so an abort leaves this image as it was.
+    if (quarterTurn && !Source.Empty() && FPixelFormat == Source.PixelFormat() &&
+        FPalette == Source.Palette() &&
+        (Resize || (FWidth == turnedWidth && FHeight == turnedHeight))) {
+        TPixelGraphic result;
+        result.SetSizeAndFormat(turnedWidth, turnedHeight, FPixelFormat);
+        TPGProgressScope progress(*this);
+        if (!turnValues(result, Source, quarters, progress)) return;
+        if (FWidth != turnedWidth || FHeight != turnedHeight)
+            SetSizeAndFormat(turnedWidth, turnedHeight, FPixelFormat);
+        std::swap(FBits, result.FBits); // same size and format: the same block layout
+        Changed();
+        return;
+    }
     double c, s;
     cosSin(Angle, c, s);
     if (Resize) {
@@ -409,21 +433,11 @@ void TPixelGraphic::Rotate(bool Resize, const TPixelGraphic& Source, double Angl
         }
         SetSizeAndFormat(ceilI(maxX) - floorI(minX), ceilI(maxY) - floorI(minY), FPixelFormat);
     }
-    int quarters;
-    if (!isQuarterTurn(Angle, quarters)) {
+    if (!quarterTurn) {
         RotatedCopy(FWidth / 2, FHeight / 2, Source, h, w, 0, 0, h / 2, w / 2, Angle);
         return;
     }
     // Quarter turns are exact: centres between pixels keep every source row and column.
-    const bool turned = quarters % 2 == 1;
-    if (Empty() || Source.Empty()) return;
-    if (FPixelFormat == Source.PixelFormat() && FPalette == Source.Palette() &&
-        FWidth == (turned ? h : w) && FHeight == (turned ? w : h)) {
-        TPGProgressScope progress(*this);
-        turnValues(*this, Source, quarters);
-        Changed();
-        return;
-    }
     RotatedCopy((FWidth - 1) / 2.0, (FHeight - 1) / 2.0, Source, h, w, 0, 0, (h - 1) / 2.0,
                 (w - 1) / 2.0, Angle);
 }

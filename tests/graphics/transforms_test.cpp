@@ -169,6 +169,55 @@ TEST(Transforms, QuarterTurnsArePermutations) {
     }
 }
 
+TEST(Transforms, QuarterTurnReportsItsRowsAndAnAbortLeavesTheImageAsItWas) {
+    TPixelGraphic source;
+    numbered(source, pf24Bit, 130, 3); // turned: 3 wide, 130 high
+
+    TPixelGraphic turned;
+    std::vector<std::pair<int, int>> steps;
+    int starts = 0, ends = 0;
+    turned.OnProgressStart = [&](TPixelGraphic&) { ++starts; };
+    turned.OnProgressEnd = [&](TPixelGraphic&) { ++ends; };
+    turned.OnProgress = [&](TPixelGraphic&, int step, int max, bool&) {
+        steps.emplace_back(step, max);
+    };
+    turned.Rotate(true, source, 90);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(ends, 1);
+    ASSERT_GE(steps.size(), 2u) << "130 rows are reported on the way";
+    for (size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_EQ(steps[i].second, 129);
+        EXPECT_GT(steps[i].first, i > 0 ? steps[i - 1].first : -1);
+    }
+    EXPECT_EQ(steps.back().first, 129);
+
+    const struct {
+        const char* Name;
+        bool Resize;
+        int Width, Height;
+    } cases[] = {{"resizing", true, 5, 4}, {"into the turned size", false, 3, 130}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPixelGraphic dest;
+        dest.SetSizeAndFormat(c.Width, c.Height, pf24Bit);
+        dest.SetBackGroundColor(grey(70));
+        dest.Clear();
+        const TRefImage before = ToReference(dest);
+        int aborts = 0;
+        dest.OnProgress = [&](TPixelGraphic&, int, int, bool& abort) { abort = ++aborts == 1; };
+        dest.Rotate(c.Resize, source, 90);
+        EXPECT_EQ(aborts, 1);
+        EXPECT_TRUE(SamePixels(dest, before));
+
+        dest.OnProgress = nullptr;
+        dest.Rotate(c.Resize, source, 90);
+        ASSERT_EQ(dest.Width(), 3);
+        ASSERT_EQ(dest.Height(), 130);
+        EXPECT_EQ(dest.GetPixelColor(0, 0), source.GetPixelColor(0, 2));
+        EXPECT_EQ(dest.GetPixelColor(2, 129), source.GetPixelColor(129, 0));
+    }
+}
+
 TEST(Transforms, QuarterTurnIntoAnotherFormatConvertsColours) {
     TPixelGraphic source, dest;
     greyRow(source, {10, 120, 250});
