@@ -159,8 +159,28 @@ void readBitmapIcon(const std::vector<uint8_t>& b, const IconImage& icon, TPixel
     }
 }
 
+// The PNG without its bKGD chunks: the PNG reader composites onto the file's background colour
+// where there is one, and icons are laid over white whatever their chunks say. Each chunk carries
+// its own CRC, so the rest stays a valid PNG; a damaged tail is passed on as it is, for the PNG
+// reader to report.
+std::vector<uint8_t> withoutBackgroundChunk(const std::vector<uint8_t>& png) {
+    std::vector<uint8_t> out(png.begin(), png.begin() + 8);
+    size_t at = 8;
+    while (png.size() - at >= 12) {
+        const uint32_t length = getBE32(&png[at]);
+        if (length > png.size() - at - 12) break;
+        const size_t end = at + 12 + length;
+        if (std::memcmp(&png[at + 4], "bKGD", 4) != 0)
+            out.insert(out.end(), png.begin() + ptrdiff_t(at), png.begin() + ptrdiff_t(end));
+        at = end;
+    }
+    out.insert(out.end(), png.begin() + ptrdiff_t(at), png.end());
+    return out;
+}
+
 // Compressed entries go through the library's PNG reader, with transparency laid over white.
-void readPngIcon(const std::vector<uint8_t>& bytes, TPixelGraphic& image) {
+void readPngIcon(const std::vector<uint8_t>& entry, TPixelGraphic& image) {
+    const std::vector<uint8_t> bytes = withoutBackgroundChunk(entry);
     TBorrowedStream stream(bytes);
     const TFileFormatReader* reader = PGRegistry().FindReader(stream, "");
     if (!reader) throw EPixelGraphic(indexOutOfBounds);

@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <zlib.h>
 
 namespace {
 
@@ -105,6 +106,76 @@ TEST(Ico, CompressedEntryGoesThroughThePngReader) {
     image.LoadFromFile(TestData("ico/icotool-png.ico"), 1);
     expectIconLoad(image);
     EXPECT_TRUE(SamePixels(image, LoadReferencePPM(TestData("ico/icotool-png-1.ppm"))));
+}
+
+namespace {
+
+void appendBE32(std::vector<uint8_t>& v, uint32_t x) {
+    v.insert(v.end(), {uint8_t(x >> 24), uint8_t(x >> 16), uint8_t(x >> 8), uint8_t(x)});
+}
+
+// An 8 x 8 PNG of one colour type at 8 bits, with the chunks given between IHDR and IDAT; every
+// row holds rowSamples.
+std::vector<uint8_t>
+pngFile(uint8_t colorType, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& chunks,
+        const std::vector<uint8_t>& rowSamples) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&](const std::string& type, const std::vector<uint8_t>& data) {
+        appendBE32(png, uint32_t(data.size()));
+        const size_t typeAt = png.size();
+        png.insert(png.end(), type.begin(), type.end());
+        png.insert(png.end(), data.begin(), data.end());
+        appendBE32(png, uint32_t(crc32(0, &png[typeAt], uInt(png.size() - typeAt))));
+    };
+    std::vector<uint8_t> header;
+    appendBE32(header, 8);
+    appendBE32(header, 8);
+    header.insert(header.end(), {8, colorType, 0, 0, 0});
+    chunk("IHDR", header);
+    for (const auto& [type, data] : chunks) chunk(type, data);
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < 8; ++y) {
+        raw.push_back(0);
+        raw.insert(raw.end(), rowSamples.begin(), rowSamples.end());
+    }
+    uLongf size = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> packed(size);
+    EXPECT_EQ(compress(packed.data(), &size, raw.data(), uLong(raw.size())), Z_OK);
+    packed.resize(size);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    return png;
+}
+
+} // namespace
+
+TEST(Ico, CompressedEntryIsLaidOverWhiteWhateverItsBackgroundChunk) {
+    if (!pngReaderRegistered()) GTEST_SKIP() << "no reader for PNG content registered yet";
+    constexpr uint32_t blue = PGColor(0, 0, 255);
+    // Even columns transparent, odd columns opaque blue; the bKGD chunk names red.
+    std::vector<uint8_t> rgba, indices;
+    for (int x = 0; x < 8; ++x) {
+        rgba.insert(rgba.end(), {0, 0, uint8_t(x % 2 ? 255 : 0), uint8_t(x % 2 ? 255 : 0)});
+        indices.push_back(uint8_t(x % 2));
+    }
+    const struct {
+        const char* Name;
+        std::vector<uint8_t> Png;
+    } cases[] = {
+        {"alpha channel", pngFile(6, {{"bKGD", {0, 255, 0, 0, 0, 0}}}, rgba)},
+        {"transparent palette entry",
+         pngFile(3, {{"PLTE", {0, 255, 0, 0, 0, 255, 255, 0, 0}}, {"tRNS", {0}}, {"bKGD", {2}}},
+                 indices)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPixelGraphic image;
+        ASSERT_EQ(readError(image, iconFile({{8, 8, c.Png}})), "");
+        expectIconLoad(image);
+        for (int y = 0; y < 8; y += 7)
+            for (int x = 0; x < 8; ++x)
+                EXPECT_EQ(image.GetPixelColor(x, y), x % 2 ? blue : white) << x << "," << y;
+    }
 }
 
 TEST(Ico, SizesFromEightTo256) {
