@@ -193,13 +193,22 @@ int convert(const std::vector<std::string>& args) {
     if (!parseConvert(args, o)) return usage();
     TPixelGraphic image;
     image.SetFastLoad(o.Fast);
-    image.SetReadWarningAction(pgwaIgnore);
+    TPGCallOptions options;
+    options.WarningAction = pgwaIgnore;
+    options.JPEGQuality = o.Quality;
+    options.JPEGProgressive = o.Progressive;
+    image.SetCallOptions(options);
     image.LoadFromFile(o.In, o.Index);
+    // Some readers answer an index past the last picture with an empty one; never save that.
+    if (image.Empty()) {
+        TPGImageInfo info;
+        const int count = GetImageInfo(o.In, 0, info) ? info.ImageCount : 0;
+        std::cerr << "pgtool: " << o.In << " has no picture " << o.Index << " (it holds " << count
+                  << ")\n";
+        return 1;
+    }
     for (const Transform& t : o.Transforms) t(image);
     if (o.Bits != 0) convertDepth(image, o.Bits, o.FixedPalette);
-    image.SetSaveColorResWarningAction(pgwaIgnore);
-    SetJPEGQuality(o.Quality);
-    SetJPEGProgressive(o.Progressive);
     image.SaveToFile(o.Out);
     return 0;
 }

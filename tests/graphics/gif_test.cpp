@@ -522,4 +522,13 @@ TEST(Gif, PgtoolReportsFramesAndConvertsOne) {
     TPixelGraphic frame;
     frame.LoadFromFile(dir / "out.bmp");
     EXPECT_TRUE(SamePixels(frame, LoadReferencePPM(TestData("gif/anim-2.ppm"))));
+    // Past the last frame: an error and no file, never an empty picture that other tools reject.
+    const auto beyond = dir / "beyond.bmp";
+    const auto said = dir / "said.txt";
+    EXPECT_EQ(RunCommand(tool + " convert " + gif + " " + beyond.string() + " --index 3 2> " +
+                         said.string()),
+              1);
+    EXPECT_FALSE(std::filesystem::exists(beyond));
+    EXPECT_NE(readText(said).find("has no picture 3 (it holds 3)"), std::string::npos)
+        << readText(said);
 }
