@@ -15,9 +15,14 @@ public:
 };
 
 // Writes into a temporary file beside the target and renames it over the target once the
-// writer returned and the data is on disk. An existing target keeps its permissions, and a
-// symbolic link is followed, so the link stays. When the writer throws or the write fails the
-// target is untouched and no temporary file is left; a write failure raises EFileWriteError.
+// writer returned and the data is on disk. A symbolic link is followed to the file it ends at,
+// which is replaced; the link stays. An existing file keeps its mode and group (and its owner
+// where the user may give it), and one the user may not write is refused as "Cannot create
+// file". When the writer throws or the write fails the target is untouched and no temporary file
+// is left; a write failure raises EFileWriteError.
+// When the target's folder takes no temporary file, the complete new file is written in the
+// runtime folder first and then copied over the target in place; should that copy fail, the new
+// file stays there and the message says where.
 void WriteFileAtomically(const QString& target, const std::function<void(QIODevice&)>& writer);
 void WriteFileAtomically(const QString& target, const QByteArray& content);
 

@@ -1,5 +1,6 @@
 #include "safe_file.h"
 
+#include "../graphics/safe_write_checks.h"
 #include "platform_test_support.h"
 
 #include <QDir>
@@ -40,6 +41,46 @@ TEST(SafeFile, WritingThroughALinkKeepsTheLink) {
     WriteFileAtomically(link, QByteArray("new"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(ReadWholeFile(target), "new");
+}
+
+std::filesystem::path PathOf(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+std::string Save(const std::filesystem::path& target, const std::string& bytes,
+                 const std::function<void()>& during) {
+    try {
+        WriteFileAtomically(QFile::decodeName(target.c_str()), [&](QIODevice& device) {
+            device.write(bytes.data(), static_cast<qint64>(bytes.size()));
+            during();
+        });
+    } catch (const EFileWriteError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(SafeFile, ReplacesTheFileALinkEndsAtAndKeepsTheLinks) {
+    TTempHome home;
+    safe_write::CheckLinkCases(Save, PathOf(home.Path() + "work"));
+}
+
+TEST(SafeFile, KeepsTheModeAndRefusesAFileTheUserMayNotWrite) {
+    TTempHome home;
+    safe_write::CheckModeCases(Save, PathOf(home.Path() + "work"));
+}
+
+TEST(SafeFile, KeepsOwnerAndGroup) {
+    TTempHome home;
+    safe_write::CheckOwnershipKept(Save, PathOf(home.Path()));
+}
+
+// The runtime folder is the private folder a file waits in when its own folder takes no
+// temporary file.
+TEST(SafeFile, WritesAFileInAReadOnlyFolderThroughTheRuntimeFolder) {
+    TTempHome home;
+    safe_write::CheckReadOnlyFolder(Save, PathOf(home.Path() + "work"),
+                                    PathOf(home.Path() + "runtime"));
 }
 
 TEST(SafeFile, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
