@@ -8,6 +8,11 @@ std::optional<QString> isCameraParam(const QString& text) {
     return text.mid(prefix.size());
 }
 
+bool IsSwitch(const QString& text) {
+    return text.startsWith(u'-') || text.compare(u"/UNINSTALL", Qt::CaseInsensitive) == 0 ||
+           text.compare(u"/RESET", Qt::CaseInsensitive) == 0 || isCameraParam(text).has_value();
+}
+
 TCommandLine ClassifyCommandLine(const QStringList& arguments) {
     TCommandLine result;
     if (arguments.isEmpty() || arguments.front().isEmpty()) return result;

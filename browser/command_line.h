@@ -26,5 +26,8 @@ struct TCommandLine {
 // may contain "/CAM:" anywhere else.
 std::optional<QString> isCameraParam(const QString& text);
 
+// A switch, not a file: one of the program's switches in any case or an option ("-x", "--x").
+bool IsSwitch(const QString& text);
+
 // arguments without the program name.
 TCommandLine ClassifyCommandLine(const QStringList& arguments);

@@ -33,13 +33,22 @@ void directshow(const QString& path, TMainState& state, TFrameHost& host, TPromp
 }
 
 void HandOver(const QStringList& arguments, TMainState& state, TPrompter& prompter) {
-    if (arguments.isEmpty() || arguments.front().isEmpty()) return;
-    const QString& first = arguments.front();
-    if (std::optional<QString> source = isCameraParam(first)) {
-        state.PendingCameraSource = *source;
-    } else if (QFileInfo::exists(first)) {
-        state.PendingStartFile = first;
-    } else {
-        prompter.Message(TPromptKind::Error, DisplayMessages::Launched);
+    const TCommandLine line = ClassifyCommandLine(arguments);
+    switch (line.Request) {
+    case TStartRequest::Camera:
+        state.PendingCameraSource = line.CameraSource;
+        break;
+    case TStartRequest::File:
+    case TStartRequest::Folder:
+        state.PendingStartFile = line.First;
+        break;
+    case TStartRequest::Other:
+        if (!IsSwitch(line.First)) prompter.Message(TPromptKind::Error, DisplayMessages::Launched);
+        break;
+    case TStartRequest::None:
+    case TStartRequest::Uninstall:
+    case TStartRequest::Reset:
+        // Switches are for the starting program; none names a file to show.
+        break;
     }
 }

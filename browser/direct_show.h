@@ -22,5 +22,5 @@ void directshow(const QString& path, TMainState& state, TFrameHost& host, TPromp
 
 // The command line of a later start: a camera argument becomes the pending camera source, an
 // existing file or folder the pending start file, which the idle dispatcher shows once no modal
-// window is open.
+// window is open. A switch is ignored; anything else is reported as a file that cannot be shown.
 void HandOver(const QStringList& arguments, TMainState& state, TPrompter& prompter);

@@ -73,8 +73,30 @@ TEST_F(DirectShow, HandOverOfALaterStart) {
     EXPECT_EQ(State.PendingCameraSource, "/media/u/CAM");
     HandOver({}, State, Prompter);
     EXPECT_TRUE(Prompter.Shown().empty());
-    HandOver({Dir() + "missing.png"}, State, Prompter);
-    EXPECT_EQ(Prompter.ShownTexts(), QStringList{DisplayMessages::Launched});
+}
+
+TEST_F(DirectShow, HandedOverSwitchesAreNotFiles) {
+    struct TCase {
+        QString Argument;
+        bool Reported;
+    };
+    const TCase cases[] = {
+        {"", false},           {"/RESET", false},
+        {"/reset", false},     {"/UNINSTALL", false},
+        {"/uninstall", false}, {"--new-window", false},
+        {"-x", false},         {Dir() + "missing.png", true},
+        {"/RESETS", true},
+    };
+    for (const TCase& c : cases) {
+        TScriptedPrompter prompter;
+        TMainState state;
+        HandOver({c.Argument}, state, prompter);
+        EXPECT_EQ(prompter.ShownTexts(),
+                  c.Reported ? QStringList{DisplayMessages::Launched} : QStringList())
+            << c.Argument.toStdString();
+        EXPECT_EQ(state.PendingStartFile, "") << c.Argument.toStdString();
+        EXPECT_EQ(state.PendingCameraSource, std::nullopt) << c.Argument.toStdString();
+    }
 }
 
 } // namespace
