@@ -10,6 +10,7 @@
 #include "setup.h"
 #include "shutdown.h"
 #include "tips.h"
+#include "warning_box.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -134,6 +135,8 @@ TfrmMain::TfrmMain(TMainWindowContext context)
     setWindowTitle("Glimmet");
     FState.Settings = DefaultSettings(FScreen);
     FState.Settings.LargeToolbarImages = ReadLargeToolbarImages(FRegistry, FScreen);
+    // Reader warnings ask the user through this window's prompter while the window lives.
+    SetPGWarningBox(PrompterWarningBox(FPrompter));
     CreatePanels();
     CreateBars();
     CreateStatusBar();
@@ -146,6 +149,7 @@ TfrmMain::TfrmMain(TMainWindowContext context)
 }
 
 TfrmMain::~TfrmMain() {
+    SetPGWarningBox(nullptr);
     HideSplash();
 }
 

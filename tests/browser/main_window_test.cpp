@@ -4,6 +4,7 @@
 #include "frm_main.h"
 
 #include "companion_windows.h"
+#include "format_registry.h"
 #include "password.h"
 #include "pg_image.h"
 #include "platform_test_support.h"
@@ -401,6 +402,19 @@ TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {
     Start();
     EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MainToolbar")), Qt::LeftToolBarArea);
     EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MenuBar")), Qt::TopToolBarArea);
+}
+
+TEST_F(MainWindow, ReaderWarningsAskThroughThePrompterWhileTheWindowLives) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    Prompter.QueueAnswer(TPromptAnswer::Cancel);
+    EXPECT_FALSE(PGShowWarningBox("PNG Warning", "Bad CRC", true));
+    EXPECT_EQ(Prompter.ShownTexts(), QStringList{"Bad CRC"});
+    Close();
+    // Without the window no box is shown and the library goes on.
+    EXPECT_TRUE(PGShowWarningBox("PNG Warning", "Bad CRC", true));
+    EXPECT_EQ(Prompter.Shown().size(), 1u);
 }
 
 } // namespace
