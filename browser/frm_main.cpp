@@ -248,7 +248,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::RunIdle() {
-    if (!FIdleInstalled || FInIdle || FInSetup || ModalWindowOpen()) return;
+    // Modal windows do not stop it: the picture behind Getting Started is shown all the same.
+    // What must wait for them waits on its own (directshow).
+    if (!FIdleInstalled || FInIdle || FInSetup) return;
     FInIdle = true;
     doidle(FState, *this, FPrompter);
     FInIdle = false;

@@ -60,7 +60,8 @@ public:
     void SetGMXLayout(int layout, bool resetSizes);
     void reseteverything();
     void showTipsOnStart();
-    // The idle dispatcher, when nothing modal is open and set-up is not running.
+    // The idle dispatcher, whenever the event queue runs empty outside set-up, modal windows
+    // included.
     void RunIdle();
 
     // TMainWindowServices.

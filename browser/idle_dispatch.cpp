@@ -72,7 +72,9 @@ TIdleFlags IdleFlags(const TMainState& state) {
 }
 
 void doidle(TMainState& state, TFrameHost& host, TPrompter& prompter) {
-    for (TIdleAction action : PlanIdle(IdleFlags(state))) RunAction(action, state, host, prompter);
+    TIdleFlags flags = IdleFlags(state);
+    flags.ModalWindowOpen = host.ModalWindowOpen();
+    for (TIdleAction action : PlanIdle(flags)) RunAction(action, state, host, prompter);
 }
 
 bool TakeCameraSource(TMainState& state) {

@@ -22,7 +22,9 @@ void PlanLastGroup(const TIdleFlags& f, std::vector<TIdleAction>& actions) {
 
 std::vector<TIdleAction> PlanIdle(const TIdleFlags& f) {
     if (f.CloseRequest) return {TIdleAction::CloseProgram};
-    if (f.PendingStartFile) return {TIdleAction::ShowStartFile};
+    // The start file is shown by directshow, which waits for modal windows: it stays pending
+    // meanwhile, and the rest goes on.
+    if (f.PendingStartFile && !f.ModalWindowOpen) return {TIdleAction::ShowStartFile};
     std::vector<TIdleAction> actions;
     if (f.NewWindowRequest && !f.ImageLoading) actions.push_back(TIdleAction::PostNewImageWindow);
     if (f.FolderListRefresh) actions.push_back(TIdleAction::RefreshFileList);

@@ -23,6 +23,7 @@ struct TIdleFlags {
     bool SlideshowRunning = false;
     bool PendingDisplay = false;
     bool JpegRepaint = false; // a JPEG finished loading in the background
+    bool ModalWindowOpen = false;
 };
 
 enum class TIdleAction {

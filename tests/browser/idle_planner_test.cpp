@@ -42,6 +42,12 @@ INSTANTIATE_TEST_SUITE_P(
         TPlanCase{"StartFileAlone",
                   [](TIdleFlags& f) { f.PendingStartFile = f.FolderListRefresh = true; },
                   {A::ShowStartFile}},
+        TPlanCase{"StartFileWaitsForAModalWindowAndTheRestGoesOn",
+                  [](TIdleFlags& f) {
+                      f.PendingStartFile = f.ModalWindowOpen = true;
+                      f.FolderListRefresh = f.PendingDisplay = true;
+                  },
+                  {A::RefreshFileList, A::ShowImage}},
         TPlanCase{"FirstIdleGettingStarted",
                   [](TIdleFlags& f) { f.FirstIdle = f.GetStarted = f.TipsOnStart = true; },
                   {A::RepaintGrid, A::PostGettingStarted}},
@@ -110,6 +116,23 @@ TEST(IdleDispatch, RunsTheActionsAndClearsTheirFlags) {
     const qsizetype count = host.Calls.size();
     doidle(state, host, prompter);
     EXPECT_EQ(host.Calls.size(), count);
+}
+
+TEST(IdleDispatch, StartFileStaysPendingWhileAModalWindowIsOpen) {
+    TMainState state;
+    TFakeFrameHost host;
+    TScriptedPrompter prompter;
+    state.FirstIdle = false;
+    state.PendingStartFile = "/pics/a.jpg";
+    state.PendingDisplay = true;
+    host.Modal = true;
+    doidle(state, host, prompter);
+    EXPECT_EQ(host.Calls, QStringList{"ShowImage()"});
+    EXPECT_EQ(state.PendingStartFile, "/pics/a.jpg");
+    host.Modal = false;
+    doidle(state, host, prompter);
+    EXPECT_EQ(host.CallsOf("SelectAndShowFile"), QStringList{"SelectAndShowFile(/pics/a.jpg)"});
+    EXPECT_EQ(state.PendingStartFile, "");
 }
 
 TEST(IdleDispatch, CloseRequestTellsTheUserAndCloses) {

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QListWidget>
@@ -42,13 +43,15 @@ class TFakeCompanions : public TCompanionWindows {
 public:
     QStringList Shown;
     QStringList Passwords;
+    std::function<void(QWidget* parent)> DuringGettingStarted; // while the window is open
 
     QString AskPassword(QWidget*) override {
         Shown << "Password Dialog";
         return Passwords.isEmpty() ? QString() : Passwords.takeFirst();
     }
-    bool ShowGettingStarted(QWidget*, bool) override {
+    bool ShowGettingStarted(QWidget* parent, bool) override {
         Shown << "Getting Started";
+        if (DuringGettingStarted) DuringGettingStarted(parent);
         return false; // the user unticks "show at start-up"
     }
     bool ShowTipOfTheDay(QWidget*, const TTipsFile& tips, TTipCursor& cursor, bool) override {
@@ -103,6 +106,10 @@ protected:
     template <class T>
     T* Child(const char* name) const {
         return Window->findChild<T*>(name);
+    }
+    int ImageWidth() const {
+        const TPixelGraphic* image = Child<TPGImage>("PGImage")->PixelGraphic();
+        return image ? image->Width() : 0;
     }
     QString WriteImage(const QString& name, int width) {
         TPixelGraphic image;
@@ -402,6 +409,37 @@ TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {
     Start();
     EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MainToolbar")), Qt::LeftToolBarArea);
     EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MenuBar")), Qt::TopToolBarArea);
+}
+
+TEST_F(MainWindow, IdleWorkGoesOnBehindAModalWindowButAHandedOverFileWaits) {
+    WriteImage("a.bmp", 20);
+    WriteImage("b.bmp", 30);
+    const QString c = WriteImage("c.bmp", 40);
+    Store("LastDir", Home.Path() + "pics/");
+    Store("TipsOnStart", "False");
+    bool shownBehind = false;
+    bool selectionShown = false;
+    QString pendingMeanwhile;
+    Companions.DuringGettingStarted = [&](QWidget* parent) {
+        QDialog dialog(parent);
+        dialog.setModal(true);
+        dialog.show();
+        // The folder's first image, shown after the first idle posted Getting Started.
+        shownBehind = RunUntil([&] { return ImageWidth() == 20; });
+        Window->InstanceStarted({c});
+        Child<QListWidget>("FileBox")->setCurrentRow(1);
+        selectionShown = RunUntil([&] { return ImageWidth() == 30; });
+        pendingMeanwhile = Window->State().PendingStartFile;
+    };
+    Start();
+    ASSERT_TRUE(RunUntil([&] { return Companions.Shown.contains("Getting Started"); }));
+    EXPECT_TRUE(shownBehind);
+    EXPECT_TRUE(selectionShown);
+    EXPECT_EQ(pendingMeanwhile, c);
+    // Once the modal windows are closed, the handed-over file is shown.
+    ASSERT_TRUE(RunUntil([&] { return ImageWidth() == 40; }));
+    EXPECT_EQ(Window->State().CurrentFile, c);
+    Close();
 }
 
 TEST_F(MainWindow, ReaderWarningsAskThroughThePrompterWhileTheWindowLives) {
