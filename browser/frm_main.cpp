@@ -140,7 +140,6 @@ TfrmMain::TfrmMain(TMainWindowContext context)
     CreatePanels();
     CreateBars();
     CreateStatusBar();
-    ConnectActions();
     ConnectCommands();
     SetGMXLayout(FState.Settings.GMXLayout, false);
     resize(FState.Settings.WPWidth, FState.Settings.WPHeight);

@@ -27,6 +27,7 @@ class TCompanionWindows;
 class TPGImage;
 class TPrompter;
 class TRegistry;
+struct TCommand;
 
 struct TMainWindowContext {
     TRegistry& Registry;
@@ -50,6 +51,14 @@ class TfrmMain : public QMainWindow, public TFrameHost, public TMainWindowServic
 public:
     explicit TfrmMain(TMainWindowContext context);
     ~TfrmMain() override;
+
+    // The handlers of the command table (main_commands.cpp).
+    void mkExitClick(const TCommand& sender);
+    void mkResetSettingsClick(const TCommand& sender);
+    void mkGettingStartedClick(const TCommand& sender);
+    void mkTipOfTheDayClick(const TCommand& sender);
+    // The five bar commands: toggles the setting the sender shows.
+    void ToggleBar(const TCommand& sender);
 
     const TMainState& State() const { return FState; }
     // Shown until set-up hides it; the window takes it over.
@@ -121,14 +130,12 @@ private:
     void CreatePanels();
     void CreateBars();
     void CreateStatusBar();
-    void ConnectActions();
     void ConnectCommands();
     QToolBar* Toolbar(const QString& name) const;
     void ArrangeLayout(int layout);
     void SetModePanelSize(int size);
     void ModeChange(int browseMode);
     void ModesPageChanged(int index);
-    void ToggleBar(bool TSettings::*visible);
     void RunSetup();
     void ShowFitOfImage();
 
@@ -162,6 +169,8 @@ private:
     TPGImage* FImage = nullptr;
     QLabel* FFileLabel = nullptr;
     QLabel* FSelectLabel = nullptr;
-    QList<QLabel*> FFitIndicators;
+    QLabel* FShrinkLabel = nullptr;
+    QLabel* FStretchLabel = nullptr;
+    QLabel* FFastLabel = nullptr;
     QHash<QString, QAction*> FActions;
 };

@@ -68,24 +68,17 @@ bool Horizontal(TDockSide side) {
     return side == TDockSide::Top || side == TDockSide::Bottom;
 }
 
-// The menu bar on its own line, then the main toolbar, then the slideshow and editing toolbars
-// sharing a line (they are never shown together).
 std::vector<TToolbarDock> DefaultDocks() {
-    const QStringList& names = ToolbarNames();
-    return {{names[0], true, TDockSide::Top, TDockSide::Top, 0, 0, 0, 0},
-            {names[1], true, TDockSide::Top, TDockSide::Top, 1, 0, 0, 0},
-            {names[2], false, TDockSide::Top, TDockSide::Top, 2, 0, 0, 0},
-            {names[3], false, TDockSide::Top, TDockSide::Top, 2, 1, 0, 0}};
+    std::vector<TToolbarDock> docks;
+    for (const TToolbar& bar : MainToolbars())
+        docks.push_back({bar.Name, bar.VisibleByDefault, TDockSide::Top, TDockSide::Top,
+                         bar.DefaultRow, bar.DefaultPos, 0, 0});
+    return docks;
 }
 
 QSize ToolbarIconSize(bool large) {
     return large ? QSize(32, 32) : QSize(20, 20);
 }
-
-// The commands the window carries out so far; the others stay disabled.
-const QStringList Implemented = {
-    "mkExit",      "mkMenu",          "mkmaintoolbar",    "mkSlideshowToolbar", "mkEditingToolbar",
-    "mkStatusBar", "mkResetSettings", "mkGettingStarted", "mkTipOfTheDay"};
 
 } // namespace
 
@@ -93,8 +86,8 @@ void TfrmMain::CreateBars() {
     auto* menuBar = new QMenuBar(this);
     menuBar->setObjectName("mnuMain");
     std::map<QString, QMenu*> menus;
-    for (const char* name : MainMenuNames())
-        menus[name] = menuBar->addMenu(QString::fromUtf8(MainMenuCaption(name)));
+    for (const TMenu& menu : MainMenus())
+        menus[menu.Name] = menuBar->addMenu(QString::fromUtf8(menu.Caption));
     auto menuFor = [&](const QString& path) {
         if (!menus.contains(path)) {
             const qsizetype slash = path.lastIndexOf(u'/');
@@ -103,14 +96,11 @@ void TfrmMain::CreateBars() {
         return menus.at(path);
     };
     std::map<TCommandBar, QToolBar*> bars;
-    const QStringList& names = ToolbarNames();
-    const TCommandBar kinds[] = {TCommandBar::None, TCommandBar::Main, TCommandBar::Slideshow,
-                                 TCommandBar::Editing};
-    for (int i = 0; i < names.size(); ++i) {
-        auto* bar = new QToolBar(names[i], this);
-        bar->setObjectName(names[i]);
+    for (const TToolbar& toolbar : MainToolbars()) {
+        auto* bar = new QToolBar(toolbar.Name, this);
+        bar->setObjectName(toolbar.Name);
         bar->setIconSize(ToolbarIconSize(FState.Settings.LargeToolbarImages));
-        bars[kinds[i]] = bar;
+        bars[toolbar.Commands] = bar;
     }
     bars.at(TCommandBar::None)->addWidget(menuBar);
     for (const TCommand& command : MainCommands()) {
@@ -121,8 +111,18 @@ void TfrmMain::CreateBars() {
         auto* action = new QAction(command.Caption, this);
         action->setObjectName(command.Name);
         action->setToolTip(command.Hint[0] ? command.Hint : command.Caption);
-        action->setEnabled(Implemented.contains(command.Name));
+        action->setEnabled(command.Handler != nullptr);
+        action->setVisible(!command.Hidden);
+        action->setCheckable(command.Shows != nullptr);
         if (command.Glyph) action->setIcon(GlyphIcon(command.Glyph));
+        if (command.Handler)
+            connect(action, &QAction::triggered, this,
+                    [this, &command] { (this->*command.Handler)(command); });
+        // The keys work even while the menu bar is hidden.
+        if (command.Shortcut) {
+            action->setShortcut(QKeySequence(command.Shortcut));
+            addAction(action);
+        }
         if (command.Menu) menuFor(command.Menu)->addAction(action);
         if (command.Bar != TCommandBar::None) bars.at(command.Bar)->addAction(action);
         FActions.insert(command.Name, action);
@@ -136,8 +136,6 @@ void TfrmMain::CreateBars() {
     if (auto* button =
             qobject_cast<QToolButton*>(bars.at(TCommandBar::Main)->widgetForAction(sort)))
         button->setPopupMode(QToolButton::InstantPopup);
-    FActions.value("mkExternalPrint")->setVisible(false);
-    FActions.value("mkWatchdirectory")->setVisible(false);
     ApplyToolbarDocks({});
 }
 
@@ -148,46 +146,39 @@ void TfrmMain::CreateStatusBar() {
     auto* zoom = new QLabel("Zoom: 100%", this);
     zoom->setObjectName("lblZoom");
     statusBar()->addPermanentWidget(zoom);
-    for (const char* name : {"Shrink", "Stretch", "Fast"}) {
-        auto* indicator = new QLabel(name, this);
-        indicator->setObjectName(QString("lbl") + name);
-        statusBar()->addPermanentWidget(indicator);
-        FFitIndicators << indicator;
-    }
+    auto indicator = [this](const char* name) {
+        auto* label = new QLabel(name, this);
+        label->setObjectName(QString("lbl") + name);
+        statusBar()->addPermanentWidget(label);
+        return label;
+    };
+    FShrinkLabel = indicator("Shrink");
+    FStretchLabel = indicator("Stretch");
+    FFastLabel = indicator("Fast");
     FSelectLabel = new QLabel(this);
     FSelectLabel->setObjectName("lblSelect");
     statusBar()->addPermanentWidget(FSelectLabel);
 }
 
-void TfrmMain::ConnectActions() {
-    connect(FActions.value("mkExit"), &QAction::triggered, this, [this] { close(); });
-    connect(FActions.value("mkResetSettings"), &QAction::triggered, this,
-            [this] { reseteverything(); });
-    connect(FActions.value("mkTipOfTheDay"), &QAction::triggered, this,
-            [this] { showTipsOnStart(); });
-    connect(FActions.value("mkGettingStarted"), &QAction::triggered, this,
-            [this] { Post(TMainMessage::GettingStarted); });
-    const std::pair<const char*, bool TSettings::*> toggles[] = {
-        {"mkMenu", &TSettings::MenuViz},
-        {"mkmaintoolbar", &TSettings::ToolbarViz},
-        {"mkSlideshowToolbar", &TSettings::SlideshowViz},
-        {"mkEditingToolbar", &TSettings::EditingViz},
-        {"mkStatusBar", &TSettings::StatusViz}};
-    for (const auto& [name, visible] : toggles) {
-        QAction* action = FActions.value(name);
-        action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, field = visible] { ToggleBar(field); });
-    }
-    // The keys work even while the menu bar is hidden.
-    for (const auto& [name, key] :
-         {std::pair{"mkMenu", "Ctrl+M"}, {"mkmaintoolbar", "Ctrl+T"}, {"mkStatusBar", "Ctrl+B"}}) {
-        FActions.value(name)->setShortcut(QKeySequence(key));
-        addAction(FActions.value(name));
-    }
+void TfrmMain::mkExitClick(const TCommand&) {
+    close();
 }
 
-void TfrmMain::ToggleBar(bool TSettings::*visible) {
-    FState.Settings.*visible = !(FState.Settings.*visible);
+void TfrmMain::mkResetSettingsClick(const TCommand&) {
+    reseteverything();
+}
+
+void TfrmMain::mkGettingStartedClick(const TCommand&) {
+    Post(TMainMessage::GettingStarted);
+}
+
+void TfrmMain::mkTipOfTheDayClick(const TCommand&) {
+    showTipsOnStart();
+}
+
+void TfrmMain::ToggleBar(const TCommand& sender) {
+    bool& shown = FState.Settings.*sender.Shows;
+    shown = !shown;
     ApplyBars();
 }
 
@@ -197,28 +188,21 @@ QToolBar* TfrmMain::Toolbar(const QString& name) const {
 
 void TfrmMain::ApplyBars() {
     const TSettings& s = FState.Settings;
-    const QStringList& names = ToolbarNames();
     // No slideshow runs yet: the slideshow toolbar stays hidden and the editing one may show.
-    const bool visible[] = {s.MenuViz, s.ToolbarViz, false, s.EditingViz};
-    for (int i = 0; i < names.size(); ++i) {
-        QToolBar* bar = Toolbar(names[i]);
-        bar->setVisible(visible[i]);
+    for (const TToolbar& toolbar : MainToolbars()) {
+        QToolBar* bar = Toolbar(toolbar.Name);
+        bar->setVisible(toolbar.Shows && s.*toolbar.Shows);
         bar->setIconSize(ToolbarIconSize(s.LargeToolbarImages));
     }
     statusBar()->setVisible(s.StatusViz);
-    const std::pair<const char*, bool> checks[] = {{"mkMenu", s.MenuViz},
-                                                   {"mkmaintoolbar", s.ToolbarViz},
-                                                   {"mkSlideshowToolbar", s.SlideshowViz},
-                                                   {"mkEditingToolbar", s.EditingViz},
-                                                   {"mkStatusBar", s.StatusViz}};
-    for (const auto& [name, checked] : checks) FActions.value(name)->setChecked(checked);
+    for (const TCommand& command : MainCommands())
+        if (command.Shows) FActions.value(command.Name)->setChecked(s.*command.Shows);
 }
 
 QMenu* TfrmMain::createPopupMenu() {
     auto* menu = new QMenu(this);
-    for (const char* name :
-         {"mkMenu", "mkmaintoolbar", "mkSlideshowToolbar", "mkEditingToolbar", "mkStatusBar"})
-        menu->addAction(FActions.value(name));
+    for (const TCommand& command : MainCommands())
+        if (command.Shows) menu->addAction(FActions.value(command.Name));
     return menu;
 }
 

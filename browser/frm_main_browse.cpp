@@ -42,9 +42,9 @@ QString TfrmMain::TreeFolder() const {
 }
 
 void TfrmMain::UpdateFitIndicators() {
-    const bool on[] = {FState.Options.Flag(TOptionField::Shrink),
-                       FState.Options.Flag(TOptionField::Stretch), FState.Settings.Fast};
-    for (int i = 0; i < FFitIndicators.size(); ++i) FFitIndicators[i]->setEnabled(on[i]);
+    FShrinkLabel->setEnabled(FState.Options.Flag(TOptionField::Shrink));
+    FStretchLabel->setEnabled(FState.Options.Flag(TOptionField::Stretch));
+    FFastLabel->setEnabled(FState.Settings.Fast);
     ShowFitOfImage();
 }
 

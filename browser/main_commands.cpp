@@ -1,16 +1,21 @@
 #include "main_commands.h"
 
-#include <array>
-#include <cstring>
+#include "frm_main.h"
 
 namespace {
 
 using B = TCommandBar;
 
-constexpr std::array<const char*, 6> MenuNames{"File", "Edit",   "Thumbnails",
-                                               "View", "Window", "Help"};
-constexpr std::array<const char*, 6> MenuCaptions{"&File", "&Edit",   "&Thumbnails",
-                                                  "&View", "&Window", "&Help"};
+constexpr TMenu Menus[] = {{"File", "&File"}, {"Edit", "&Edit"},     {"Thumbnails", "&Thumbnails"},
+                           {"View", "&View"}, {"Window", "&Window"}, {"Help", "&Help"}};
+
+// The menu bar on its own line, then the main toolbar, then the slideshow and editing toolbars
+// sharing a line (they are never shown together).
+constexpr TToolbar Toolbars[] = {
+    {"MenuBar", B::None, &TSettings::MenuViz, true, 0, 0},
+    {"MainToolbar", B::Main, &TSettings::ToolbarViz, true, 1, 0},
+    {"SlideshowToolbar", B::Slideshow, nullptr, false, 2, 0},
+    {"EditingToolbar", B::Editing, &TSettings::EditingViz, false, 2, 1}};
 
 // clang-format off
 constexpr TCommand Commands[] = {
@@ -41,129 +46,127 @@ constexpr TCommand Commands[] = {
     {"btnHelp", nullptr, "Help", "Display Help contents [F1]", B::Main, "?"},
 
     // File menu.
-    {"mkAddtoFavorites", "File", "Add to Favorites", "", B::None, nullptr},
-    {"mkRename", "File", "&Rename...", "", B::None, nullptr},
-    {"mkCopy", "File", "&Copy...", "", B::None, nullptr},
-    {"mkMove", "File", "&Move...", "", B::None, nullptr},
-    {"mkDelete", "File", "&Delete... ", "", B::None, nullptr},
-    {"mkFileInfo", "File", "File Information...", "", B::None, nullptr},
-    {"mkEmail", "File", "E-mail Image...", "", B::None, nullptr},
-    {"", "File", "-", "", B::None, nullptr},
-    {"mkSave", "File", "Save", "Save the current file changes [Ctrl+S]", B::Main, "Sv"},
-    {"mkSaveAs", "File", "&Save as...", "", B::None, nullptr},
-    {"mkWallpaperCentered", "File/Set Image as Wallpaper", "   Centered", "", B::None, nullptr},
-    {"mkWallpaperTiled", "File/Set Image as Wallpaper", "   Tiled", "", B::None, nullptr},
-    {"mkWallpaperStretched", "File/Set Image as Wallpaper", "   Stretched", "", B::None, nullptr},
-    {"", "File", "-", "", B::None, nullptr},
-    {"mkPrint", "File", "&Print...", "", B::None, nullptr},
-    {"mkExternalPrint", "File", "External Print...", "", B::None, nullptr},
-    {"mkCreateHTML", "File", "Create Web Page Thumbnail Index...", "", B::None, nullptr},
-    {"mkCreateLists", "File", "Create File List...", "", B::None, nullptr},
-    {"mkThumbsheets", "File", "Create Thumbnail Sheets...", "", B::None, nullptr},
-    {"", "File", "-", "", B::None, nullptr},
+    {"mkAddtoFavorites", "File", "Add to Favorites"},
+    {"mkRename", "File", "&Rename..."},
+    {"mkCopy", "File", "&Copy..."},
+    {"mkMove", "File", "&Move..."},
+    {"mkDelete", "File", "&Delete... "},
+    {"mkFileInfo", "File", "File Information..."},
+    {"mkEmail", "File", "E-mail Image..."},
+    {"", "File", "-"},
+    {"mkSave", "File", "Save", "Save the current file changes [Ctrl+S]", B::Main, "Sv", "Ctrl+S"},
+    {"mkSaveAs", "File", "&Save as..."},
+    {"mkWallpaperCentered", "File/Set Image as Wallpaper", "   Centered"},
+    {"mkWallpaperTiled", "File/Set Image as Wallpaper", "   Tiled"},
+    {"mkWallpaperStretched", "File/Set Image as Wallpaper", "   Stretched"},
+    {"", "File", "-"},
+    {"mkPrint", "File", "&Print...", "", B::None, nullptr, "Ctrl+P"},
+    {"mkExternalPrint", "File", "External Print...", "", B::None, nullptr, nullptr, nullptr, nullptr, true},
+    {"mkCreateHTML", "File", "Create Web Page Thumbnail Index..."},
+    {"mkCreateLists", "File", "Create File List..."},
+    {"mkThumbsheets", "File", "Create Thumbnail Sheets..."},
+    {"", "File", "-"},
     {"mkAcquire", "File", "&Acquire from Camera/Scanner...", "Acquire from Camera/Scanner", B::Main, "Aq"},
-    {"mkWatchdirectory", "File", "Watch Folder...", "", B::None, nullptr},
-    {"mkOptions", "File", "Options...", "", B::None, nullptr},
-    {"", "File", "-", "", B::None, nullptr},
-    {"mkExit", "File", "E&xit", "", B::None, nullptr},
+    {"mkWatchdirectory", "File", "Watch Folder...", "", B::None, nullptr, nullptr, nullptr, nullptr, true},
+    {"mkOptions", "File", "Options..."},
+    {"", "File", "-"},
+    {"mkExit", "File", "E&xit", "", B::None, nullptr, nullptr, &TfrmMain::mkExitClick},
 
     // Edit menu and the editing toolbar.
-    {"mkUndo", "Edit", "Undo Changes", "Undo the last action [Ctrl+Z]", B::Main, "Un"},
-    {"mkOpenInEditor", "Edit", "Open in &Editor", "", B::None, nullptr},
-    {"mkClipboard", "Edit", "Copy Image to Clipboard", "Copy the image to the clipboard [Ctrl+C]", B::Editing, "Clp"},
+    {"mkUndo", "Edit", "Undo Changes", "Undo the last action [Ctrl+Z]", B::Main, "Un", "Ctrl+Z"},
+    {"mkOpenInEditor", "Edit", "Open in &Editor"},
+    {"mkClipboard", "Edit", "Copy Image to Clipboard", "Copy the image to the clipboard [Ctrl+C]", B::Editing, "Clp", "Ctrl+C"},
     {"btnrotate90", nullptr, "Rotate 90", "Rotate Image 90 deg. clockwise", B::Editing, "R+"},
     {"btnrotate270", nullptr, "Rotate 270", "Rotate Image 90 deg. counter-clockwise", B::Editing, "R-"},
     {"mkRotate", "Edit", "&Rotate and Flip Image", "Rotate or Flip the image", B::Editing, "R"},
     {"mkCrop", "Edit", "Crop Image", "Crop the image to remove unwanted sections from its borders", B::Editing, "Cr"},
     {"mkResize", "Edit", "Resize Image", "Resize the image", B::Editing, "Rs"},
     {"mkRedEye", "Edit", "Remove Red Eye", "Remove the red eye effect that occurs with flash photography", B::Editing, "Eye"},
-    {"mkBCG", "Edit/Effects", "  BCG Filter", "", B::None, nullptr},
-    {"mkHSV", "Edit/Effects", "  HSV Filter", "", B::None, nullptr},
-    {"mkRGB", "Edit/Effects", "  RGB Filter", "", B::None, nullptr},
-    {"mkGreyScale", "Edit/Effects", "  Grey Scale", "", B::None, nullptr},
-    {"mkSharpen", "Edit/Effects", "  Sharpen Image", "", B::None, nullptr},
-    {"mkSmooth", "Edit/Effects", "  Smooth Image", "", B::None, nullptr},
-    {"mkContour", "Edit/Effects", "  Contour Image", "", B::None, nullptr},
+    {"mkBCG", "Edit/Effects", "  BCG Filter"},
+    {"mkHSV", "Edit/Effects", "  HSV Filter"},
+    {"mkRGB", "Edit/Effects", "  RGB Filter"},
+    {"mkGreyScale", "Edit/Effects", "  Grey Scale"},
+    {"mkSharpen", "Edit/Effects", "  Sharpen Image"},
+    {"mkSmooth", "Edit/Effects", "  Smooth Image"},
+    {"mkContour", "Edit/Effects", "  Contour Image"},
 
     // Thumbnails menu.
-    {"mkFilterAll", "Thumbnails/File Filter", "All Image Formats", "", B::None, nullptr},
-    {"mkFilterFiles", "Thumbnails/File Filter", "All Files", "", B::None, nullptr},
-    {"mkFilterGIF", "Thumbnails/File Filter", "Compuserve GIF (*.gif)", "", B::None, nullptr},
-    {"mkFilterJPEG", "Thumbnails/File Filter", "JPEG Image (*.jpg, *.jpeg)", "", B::None, nullptr},
-    {"mkFilterPortable", "Thumbnails/File Filter", "Portable Formats (*.pbm, *.pgm, *.ppm)", "", B::None, nullptr},
-    {"mkFilterPNG", "Thumbnails/File Filter", "Portable Network Graphics (*.png)", "", B::None, nullptr},
-    {"mkFilterTIFF", "Thumbnails/File Filter", "Tagged Image File Format (*.tif)", "", B::None, nullptr},
-    {"mkFilterTGA", "Thumbnails/File Filter", "Truevision Targa (*.tga)", "", B::None, nullptr},
-    {"mkFilterPCX", "Thumbnails/File Filter", "PC Paintbrush (*.pcx)", "", B::None, nullptr},
-    {"mkFilterBMP", "Thumbnails/File Filter", "Windows Bitmap (*.bmp, *.rle, *.dib)", "", B::None, nullptr},
-    {"mkFilterICO", "Thumbnails/File Filter", "Windows Icon (*.ico)", "", B::None, nullptr},
-    {"mkFilterWMF", "Thumbnails/File Filter", "Windows Metafiles (*.wmf,*.emf)", "", B::None, nullptr},
-    {"mkSortName", "Thumbnails/File Sorting", "Filename", "", B::None, nullptr},
-    {"mkSortType", "Thumbnails/File Sorting", "File Type", "", B::None, nullptr},
-    {"mkSortSize", "Thumbnails/File Sorting", "File Size", "", B::None, nullptr},
-    {"mkSortDate", "Thumbnails/File Sorting", "File Date", "", B::None, nullptr},
-    {"", "Thumbnails/File Sorting", "-", "", B::None, nullptr},
-    {"mkSortDescending", "Thumbnails/File Sorting", "Descending", "", B::None, nullptr},
-    {"", "Thumbnails", "-", "", B::None, nullptr},
-    {"pukFilenames", "Thumbnails", "Filenames", "", B::None, nullptr},
-    {"pukSmallThumbs", "Thumbnails", "Small Thumbs", "", B::None, nullptr},
-    {"pukThumbnails", "Thumbnails", "Thumbnails", "", B::None, nullptr},
-    {"mkFSThumbs", "Thumbnails", "Show Thumbnails Full-Screen", "", B::None, nullptr},
+    {"mkFilterAll", "Thumbnails/File Filter", "All Image Formats"},
+    {"mkFilterFiles", "Thumbnails/File Filter", "All Files"},
+    {"mkFilterGIF", "Thumbnails/File Filter", "Compuserve GIF (*.gif)"},
+    {"mkFilterJPEG", "Thumbnails/File Filter", "JPEG Image (*.jpg, *.jpeg)"},
+    {"mkFilterPortable", "Thumbnails/File Filter", "Portable Formats (*.pbm, *.pgm, *.ppm)"},
+    {"mkFilterPNG", "Thumbnails/File Filter", "Portable Network Graphics (*.png)"},
+    {"mkFilterTIFF", "Thumbnails/File Filter", "Tagged Image File Format (*.tif)"},
+    {"mkFilterTGA", "Thumbnails/File Filter", "Truevision Targa (*.tga)"},
+    {"mkFilterPCX", "Thumbnails/File Filter", "PC Paintbrush (*.pcx)"},
+    {"mkFilterBMP", "Thumbnails/File Filter", "Windows Bitmap (*.bmp, *.rle, *.dib)"},
+    {"mkFilterICO", "Thumbnails/File Filter", "Windows Icon (*.ico)"},
+    {"mkFilterWMF", "Thumbnails/File Filter", "Windows Metafiles (*.wmf,*.emf)"},
+    {"mkSortName", "Thumbnails/File Sorting", "Filename"},
+    {"mkSortType", "Thumbnails/File Sorting", "File Type"},
+    {"mkSortSize", "Thumbnails/File Sorting", "File Size"},
+    {"mkSortDate", "Thumbnails/File Sorting", "File Date"},
+    {"", "Thumbnails/File Sorting", "-"},
+    {"mkSortDescending", "Thumbnails/File Sorting", "Descending"},
+    {"", "Thumbnails", "-"},
+    {"pukFilenames", "Thumbnails", "Filenames"},
+    {"pukSmallThumbs", "Thumbnails", "Small Thumbs"},
+    {"pukThumbnails", "Thumbnails", "Thumbnails"},
+    {"mkFSThumbs", "Thumbnails", "Show Thumbnails Full-Screen"},
 
     // View menu and the slideshow toolbar.
-    {"mkFullScreen", "View", "&Full Screen &View", "", B::None, nullptr},
-    {"mkNewWindow", "View", "Open in &New Window", "", B::None, nullptr},
-    {"mkSlideshow", "View", "&Slideshow", "", B::None, nullptr},
-    {"mkMultishow", "View", "Multishow", "", B::None, nullptr},
+    {"mkFullScreen", "View", "&Full Screen &View"},
+    {"mkNewWindow", "View", "Open in &New Window"},
+    {"mkSlideshow", "View", "&Slideshow"},
+    {"mkMultishow", "View", "Multishow"},
     {"btnssdown", nullptr, "Reverse", "Slideshow in reverse order", B::Slideshow, "<<"},
     {"btnssup", nullptr, "Forward", "Slideshow in forward order", B::Slideshow, ">>"},
     {"btnssrandom", nullptr, "Random", "Slideshow in random order", B::Slideshow, "?"},
     {"btnssloop", nullptr, "Loop", "Loops the slideshow continuously", B::Slideshow, "Lp"},
-    {"mkZoom10", "View/Zoom", "   10%", "", B::None, nullptr},
-    {"mkZoom25", "View/Zoom", "   25%", "", B::None, nullptr},
-    {"mkZoom50", "View/Zoom", "   50%", "", B::None, nullptr},
-    {"mkZoom75", "View/Zoom", "   75%", "", B::None, nullptr},
-    {"mkZoom100", "View/Zoom", "   100%", "", B::None, nullptr},
-    {"mkZoom125", "View/Zoom", "   125%", "", B::None, nullptr},
-    {"mkZoom150", "View/Zoom", "   150%", "", B::None, nullptr},
-    {"mkZoom175", "View/Zoom", "   175%", "", B::None, nullptr},
-    {"mkZoom200", "View/Zoom", "   200%", "", B::None, nullptr},
-    {"mkCustom", "View/Zoom", "   Custom...", "", B::None, nullptr},
+    {"mkZoom10", "View/Zoom", "   10%"},
+    {"mkZoom25", "View/Zoom", "   25%"},
+    {"mkZoom50", "View/Zoom", "   50%"},
+    {"mkZoom75", "View/Zoom", "   75%"},
+    {"mkZoom100", "View/Zoom", "   100%"},
+    {"mkZoom125", "View/Zoom", "   125%"},
+    {"mkZoom150", "View/Zoom", "   150%"},
+    {"mkZoom175", "View/Zoom", "   175%"},
+    {"mkZoom200", "View/Zoom", "   200%"},
+    {"mkCustom", "View/Zoom", "   Custom..."},
     {"mkfast", "View", "&Fast Loading", "Fast Loading [F]", B::Main, "F"},
-    {"mkMenu", "View/Display Settings", "Menu Bar", "", B::None, nullptr},
-    {"mkmaintoolbar", "View/Display Settings", "Main Toolbar", "", B::None, nullptr},
-    {"mkSlideshowToolbar", "View/Display Settings", "Slideshow Toolbar", "", B::None, nullptr},
-    {"mkEditingToolbar", "View/Display Settings", "Editing Toolbar", "", B::None, nullptr},
-    {"mkStatusBar", "View/Display Settings", "Status Bar", "", B::None, nullptr},
-    {"", "View/Display Settings", "-", "", B::None, nullptr},
-    {"mkResetSettings", "View/Display Settings", "Reset Settings", "", B::None, nullptr},
+    {"mkMenu", "View/Display Settings", "Menu Bar", "", B::None, nullptr, "Ctrl+M", &TfrmMain::ToggleBar, &TSettings::MenuViz},
+    {"mkmaintoolbar", "View/Display Settings", "Main Toolbar", "", B::None, nullptr, "Ctrl+T", &TfrmMain::ToggleBar, &TSettings::ToolbarViz},
+    {"mkSlideshowToolbar", "View/Display Settings", "Slideshow Toolbar", "", B::None, nullptr, nullptr, &TfrmMain::ToggleBar, &TSettings::SlideshowViz},
+    {"mkEditingToolbar", "View/Display Settings", "Editing Toolbar", "", B::None, nullptr, nullptr, &TfrmMain::ToggleBar, &TSettings::EditingViz},
+    {"mkStatusBar", "View/Display Settings", "Status Bar", "", B::None, nullptr, "Ctrl+B", &TfrmMain::ToggleBar, &TSettings::StatusViz},
+    {"", "View/Display Settings", "-"},
+    {"mkResetSettings", "View/Display Settings", "Reset Settings", "", B::None, nullptr, nullptr, &TfrmMain::mkResetSettingsClick},
 
     // Window menu.
-    {"mkCloseAllWindows", "Window", "&Close all other windows", "", B::None, nullptr},
-    {"mkAddWindowsToFavorites", "Window", "&Add all other windows to Favorites", "", B::None, nullptr},
+    {"mkCloseAllWindows", "Window", "&Close all other windows"},
+    {"mkAddWindowsToFavorites", "Window", "&Add all other windows to Favorites"},
 
     // Help menu.
-    {"Contents1", "Help", "&Contents", "", B::None, nullptr},
-    {"mkkeyboard", "Help", "&Keyboard Shortcuts", "", B::None, nullptr},
-    {"mkGettingStarted", "Help", "&Getting Started", "", B::None, nullptr},
-    {"mkTipOfTheDay", "Help", "&Tip of the Day", "", B::None, nullptr},
-    {"", "Help", "-", "", B::None, nullptr},
-    {"About1", "Help", "&About...", "", B::None, nullptr},
+    {"Contents1", "Help", "&Contents"},
+    {"mkkeyboard", "Help", "&Keyboard Shortcuts"},
+    {"mkGettingStarted", "Help", "&Getting Started", "", B::None, nullptr, nullptr, &TfrmMain::mkGettingStartedClick},
+    {"mkTipOfTheDay", "Help", "&Tip of the Day", "", B::None, nullptr, nullptr, &TfrmMain::mkTipOfTheDayClick},
+    {"", "Help", "-"},
+    {"About1", "Help", "&About..."},
 };
 // clang-format on
 
 } // namespace
 
-std::span<const char* const> MainMenuNames() {
-    return MenuNames;
-}
-
-const char* MainMenuCaption(const char* name) {
-    for (size_t i = 0; i < MenuNames.size(); ++i)
-        if (std::strcmp(MenuNames[i], name) == 0) return MenuCaptions[i];
-    return name;
+std::span<const TMenu> MainMenus() {
+    return Menus;
 }
 
 std::span<const TCommand> MainCommands() {
     return Commands;
+}
+
+std::span<const TToolbar> MainToolbars() {
+    return Toolbars;
 }

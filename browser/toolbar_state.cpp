@@ -1,5 +1,6 @@
 #include "toolbar_state.h"
 
+#include "main_commands.h"
 #include "registry.h"
 #include "settings_store.h"
 
@@ -69,8 +70,11 @@ std::optional<TToolbarDock> ReadDock(const TRegistry& registry, const QString& n
 } // namespace
 
 const QStringList& ToolbarNames() {
-    static const QStringList names = {"MenuBar", "MainToolbar", "SlideshowToolbar",
-                                      "EditingToolbar"};
+    static const QStringList names = [] {
+        QStringList list;
+        for (const TToolbar& bar : MainToolbars()) list << QString::fromLatin1(bar.Name);
+        return list;
+    }();
     return names;
 }
 

@@ -1,10 +1,11 @@
-// The main window started offscreen in a temporary home: its layout, its first idle and the
-// settings it writes when it closes.
+// The main window started offscreen in a temporary home: its layout, its commands, its idle work
+// and the settings it writes when it closes.
 
 #include "frm_main.h"
 
 #include "companion_windows.h"
 #include "format_registry.h"
+#include "main_commands.h"
 #include "password.h"
 #include "pg_image.h"
 #include "platform_test_support.h"
@@ -409,6 +410,31 @@ TEST_F(MainWindow, ToolbarPlacesSurviveARestart) {
     Start();
     EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MainToolbar")), Qt::LeftToolBarArea);
     EXPECT_EQ(Window->toolBarArea(Child<QToolBar>("MenuBar")), Qt::TopToolBarArea);
+}
+
+TEST_F(MainWindow, CommandsAreEnabledExactlyWhenTheyHaveAHandler) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    for (const TCommand& command : MainCommands()) {
+        if (!command.Name[0]) continue; // a separator
+        const QAction* action = Child<QAction>(command.Name);
+        ASSERT_NE(action, nullptr) << command.Name;
+        EXPECT_EQ(action->isEnabled(), command.Handler != nullptr) << command.Name;
+        EXPECT_EQ(action->text(), command.Caption) << command.Name;
+        EXPECT_EQ(action->shortcut(), QKeySequence(command.Shortcut ? command.Shortcut : ""))
+            << command.Name;
+    }
+    // Each bar command toggles the setting it shows, and its tick follows.
+    for (const TCommand& command : MainCommands()) {
+        if (!command.Shows) continue;
+        QAction* action = Child<QAction>(command.Name);
+        const bool before = Window->State().Settings.*command.Shows;
+        action->trigger();
+        EXPECT_EQ(Window->State().Settings.*command.Shows, !before) << command.Name;
+        EXPECT_EQ(action->isChecked(), !before) << command.Name;
+    }
+    Close();
 }
 
 TEST_F(MainWindow, IdleWorkGoesOnBehindAModalWindowButAHandedOverFileWaits) {
