@@ -384,7 +384,7 @@ void TPixelGraphic::LoadFromClipboardFormat(uint32_t Format, std::span<const uin
     TPGUpdateScope update(*this);
     TBorrowedStream stream(Data);
     ReadPackedDIB(stream, *this);
-    SetGamma(DisplayGamma);
+    SetGamma(EffectiveDisplayGamma());
     ClassifyPalette();
 }
 

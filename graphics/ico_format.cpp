@@ -187,6 +187,10 @@ void readPngIcon(const std::vector<uint8_t>& entry, TPixelGraphic& image) {
     TPixelGraphic decoded;
     decoded.SetBackGroundColor(white);
     decoded.SetReadWarningAction(image.ReadWarningAction());
+    // The entry is the picture: the same warning box, gamma and limits, but at its full size.
+    TPGCallOptions options = image.CallOptions();
+    options.HintWidth = options.HintHeight = 0;
+    decoded.SetCallOptions(std::move(options));
     reader->ReadImage(stream, decoded, 0);
     image.SetGamma(decoded.Gamma());
     image.SetSizeAndFormat(decoded.Width(), decoded.Height(), pf24Bit);

@@ -103,8 +103,10 @@ int64_t rawRowBytes(const PnmHeader& h) {
 // Fewest bytes of text that can hold the pixels: one character per plain bitmap pixel and a
 // digit and a separator per plain sample.
 int64_t minimumText(const PnmHeader& h) {
-    const int64_t samples =
-        static_cast<int64_t>(h.Width) * static_cast<int64_t>(h.Height) * h.Samples();
+    const int64_t pixels = static_cast<int64_t>(h.Width) * static_cast<int64_t>(h.Height);
+    // Sides up to 2^31 keep the pixel count in range, but not three samples of two characters.
+    if (pixels > INT64_MAX / 6) return INT64_MAX;
+    const int64_t samples = pixels * h.Samples();
     return h.Family() == kBitmap ? samples : 2 * samples - 1;
 }
 
@@ -266,7 +268,7 @@ bool TPxMFileFormatReader::IsFormat(const TPGHeader& Header) const {
 
 void TPxMFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int Index) const {
     if (Index != 0) throw EPGPxMFileFormatReader("PxM: " + PGLangStr(msgInvalid, "Index"));
-    Image.SetGamma(DisplayGamma);
+    Image.SetGamma(Image.EffectiveDisplayGamma());
     TPGBlockReader in(Stream);
     PnmText text(in);
     const PnmHeader h = readHeader(in, text);

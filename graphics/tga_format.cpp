@@ -183,7 +183,7 @@ std::string colorsOf(int depth) {
 
 void TTGAFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int Index) const {
     if (Index != 0) tgaError(PGLangStr(msgInvalid, "Index"));
-    Image.SetGamma(DisplayGamma);
+    Image.SetGamma(Image.EffectiveDisplayGamma());
     const TgaHeader h = readHeader(Stream);
     if (h.Depth != 8 && h.Depth != 16 && h.Depth != 24 && h.Depth != 32)
         tgaError(PGLangStr(msgNotSupportedSubformat));

@@ -133,6 +133,8 @@ TEST(PxMReader, RefusesDamagedFiles) {
         // 60000 x 60000 at 24 bits would need 10 GB; the file cannot hold it.
         {"far more pixels than data", "P6 60000 60000 255\nabc", eof},
         {"far more samples than text", "P3 60000 60000 255\n1 2 3", eof},
+        // Both sides at the 32-bit limit: the text needed exceeds 64 bits.
+        {"samples beyond 64 bits", "P3 2147483647 2147483647 255\n1 2 3", eof},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
