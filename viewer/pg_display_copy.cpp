@@ -154,28 +154,18 @@ bool TPGProgressThrottle::ShouldReport(int percent, int64_t tickMs) {
     return true;
 }
 
-TCreatePaintPGThread::TCreatePaintPGThread(TPGDisplayJob job, TDeliver deliver, TReport report)
-    : FJob(std::move(job)), FDeliver(std::move(deliver)), FReport(std::move(report)),
-      FThread([this](std::stop_token stop) { Execute(stop); }) {}
-
-void TCreatePaintPGThread::Stop() {
-    if (!FThread.joinable()) return;
-    FThread.request_stop();
-    FThread.join();
-}
-
-void TCreatePaintPGThread::Execute(std::stop_token stop) {
-    auto result = PGRunDisplayJob(FJob, [&](int stage, int step, int max) {
+std::unique_ptr<TPixelGraphic> PGRunDisplayJobOnWorker(TPGDisplayJob& job, std::stop_token stop,
+                                                       const TPGReport& report) {
+    TPGProgressThrottle throttle;
+    auto result = PGRunDisplayJob(job, [&](int stage, int step, int max) {
         if (stop.stop_requested()) return true;
         const int percent = TPGProgressThrottle::Percent(step, max);
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        if (FThrottle.ShouldReport(
+        if (throttle.ShouldReport(
                 percent, std::chrono::duration_cast<std::chrono::milliseconds>(now).count()))
-            FReport(stage, percent);
+            report(stage, percent);
         return false;
     });
-    FJob.OwnIntermediate.reset();
-    if (!result || stop.stop_requested()) return;
-    FDelivered = true;
-    FDeliver(std::move(result));
+    job.OwnIntermediate.reset();
+    return result;
 }

@@ -5,12 +5,10 @@
 
 #include "pg_image_types.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stop_token>
-#include <thread>
 
 // The control's properties that steer the display copy.
 struct TPGDisplaySettings {
@@ -64,31 +62,8 @@ private:
     int64_t FLastBucket = -1;
 };
 
-// One display-copy job on its own thread. The result goes to Deliver and progress to Report,
-// both called on the worker thread, so they may only post; a job stopped before it finished
-// delivers nothing. Destruction stops the thread and waits for it.
-class TCreatePaintPGThread {
-public:
-    using TDeliver = std::function<void(std::unique_ptr<TPixelGraphic>)>;
-    using TReport = std::function<void(int stage, int percent)>;
-
-    TCreatePaintPGThread(TPGDisplayJob job, TDeliver deliver, TReport report);
-    ~TCreatePaintPGThread() { Stop(); }
-    TCreatePaintPGThread(const TCreatePaintPGThread&) = delete;
-    TCreatePaintPGThread& operator=(const TCreatePaintPGThread&) = delete;
-
-    // Request, then join.
-    void Stop();
-    // The job finished and its result was handed to Deliver.
-    bool Delivered() const { return FDelivered; }
-
-private:
-    void Execute(std::stop_token stop);
-
-    TPGDisplayJob FJob;
-    TDeliver FDeliver;
-    TReport FReport;
-    TPGProgressThrottle FThrottle;
-    std::atomic<bool> FDelivered = false;
-    std::jthread FThread;
-};
+// Runs the job on a worker thread: it stops once `stop` is requested, reports (stage, percent)
+// as often as TPGProgressThrottle lets it, and frees the intermediate before it answers.
+using TPGReport = std::function<void(int stage, int percent)>;
+std::unique_ptr<TPixelGraphic> PGRunDisplayJobOnWorker(TPGDisplayJob& job, std::stop_token stop,
+                                                       const TPGReport& report);

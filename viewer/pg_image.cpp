@@ -86,16 +86,6 @@ void TPicBox::dropEvent(QDropEvent* event) {
     if (HookDrop) HookDrop(*event);
 }
 
-QEvent::Type TPGDisplayCopyEvent::EventType() {
-    static const auto type = static_cast<Type>(registerEventType());
-    return type;
-}
-
-QEvent::Type TPGDisplayProgressEvent::EventType() {
-    static const auto type = static_cast<Type>(registerEventType());
-    return type;
-}
-
 namespace {
 
 // Restores the cursor on every way out of a load.
@@ -249,8 +239,10 @@ void TPGImage::AdoptPixelGraphic(std::unique_ptr<TPixelGraphic> Image) {
 }
 
 void TPGImage::stopWorker() {
-    if (FWorker) FWorker->Stop();
-    if (FAwaitingCopy && !(FWorker && FWorker->Delivered())) {
+    FCopyJob.Cancel();
+    FCopyJob.Wait();
+    // A copy already done is on its way; a posted event delivers it.
+    if (FAwaitingCopy && FCopyJob.Outcome() != TJobState::Done) {
         FAwaitingCopy = false;
         FWorkerCancelled = true;
         viewport()->update(); // the next paint starts it again
@@ -487,7 +479,7 @@ void TPGImage::startWorker() {
     discardPendingCopy();
     if (!(FKeepOldPaintPixelGraphic && FUseThread)) FPaint.reset(), FPaintView = {};
     FStage = 1, FPercent = 0;
-    FWorker.reset();
+    FCopyJob = {};
     TPGDisplayJob job;
     try {
         job = PGPrepareDisplayJob(*FImage, FSettings, ScreenDepth(), FBox.Width(), FBox.Height());
@@ -502,16 +494,13 @@ void TPGImage::startWorker() {
         completeCopy(PGRunDisplayJob(job, [](int, int, int) { return false; }));
         return;
     }
-    const uint64_t generation = FGeneration;
-    FWorker = std::make_unique<TCreatePaintPGThread>(
-        std::move(job),
-        [this, generation](std::unique_ptr<TPixelGraphic> copy) {
-            QCoreApplication::postEvent(this, new TPGDisplayCopyEvent(std::move(copy), generation));
+    FCopyJob = FJobs.Submit(
+        [job = std::move(job)](TJobContext& context) mutable {
+            return PGRunDisplayJobOnWorker(job, context.StopToken(), [&](int stage, int percent) {
+                context.Progress(stage, percent);
+            });
         },
-        [this, generation](int stage, int percent) {
-            QCoreApplication::postEvent(this,
-                                        new TPGDisplayProgressEvent(stage, percent, generation));
-        });
+        {.Generation = FGeneration});
 }
 
 void TPGImage::completeCopy(std::unique_ptr<TPixelGraphic> copy) {
@@ -534,15 +523,25 @@ void TPGImage::completeCopy(std::unique_ptr<TPixelGraphic> copy) {
 
 bool TPGImage::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) return answerHint(*this, *event, ShowHint());
-    if (event->type() == TPGDisplayCopyEvent::EventType()) {
-        auto* e = static_cast<TPGDisplayCopyEvent*>(event);
-        if (e->Generation == FGeneration && FAwaitingCopy) completeCopy(std::move(e->Image));
+    if (event->type() == TJobFinishedEvent::EventType()) {
+        auto* e = static_cast<TJobFinishedEvent*>(event);
+        if (e->Generation() != FGeneration || !FAwaitingCopy) return true;
+        if (auto* copy = e->Result<std::unique_ptr<TPixelGraphic>>()) {
+            completeCopy(std::move(*copy));
+        } else if (e->State() == TJobState::Failed) {
+            // The placeholder stays until something outdates the copy; trying again at once
+            // would fail again. A kept copy may be of another picture.
+            FAwaitingCopy = false;
+            FPaint.reset();
+            FPaintView = {};
+            viewport()->update();
+        }
         return true;
     }
-    if (event->type() == TPGDisplayProgressEvent::EventType()) {
-        auto* e = static_cast<TPGDisplayProgressEvent*>(event);
-        if (e->Generation == FGeneration) {
-            FStage = e->Stage, FPercent = e->Percent;
+    if (event->type() == TJobProgressEvent::EventType()) {
+        auto* e = static_cast<TJobProgressEvent*>(event);
+        if (e->Generation() == FGeneration) {
+            FStage = e->Stage(), FPercent = e->Percent();
             viewport()->update();
         }
         return true;

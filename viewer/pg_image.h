@@ -3,6 +3,7 @@
 // box (TPicBox) whose size is the displayed size; sizing, coordinates, the selection state
 // machine and the display-copy decisions live in widget-free code beside it.
 
+#include "background_worker.h"
 #include "pg_display_copy.h"
 #include "pg_image_layout.h"
 #include "pg_image_types.h"
@@ -53,27 +54,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-};
-
-// Posted by the worker: the finished display copy, owned by the event, and the number of the
-// request it answers; a stale one is dropped.
-class TPGDisplayCopyEvent : public QEvent {
-public:
-    static Type EventType();
-    TPGDisplayCopyEvent(std::unique_ptr<TPixelGraphic> image, uint64_t generation)
-        : QEvent(EventType()), Image(std::move(image)), Generation(generation) {}
-    std::unique_ptr<TPixelGraphic> Image;
-    uint64_t Generation;
-};
-
-// Posted by the worker: the stage and percent of its progress.
-class TPGDisplayProgressEvent : public QEvent {
-public:
-    static Type EventType();
-    TPGDisplayProgressEvent(int stage, int percent, uint64_t generation)
-        : QEvent(EventType()), Stage(stage), Percent(percent), Generation(generation) {}
-    int Stage, Percent;
-    uint64_t Generation;
 };
 
 // How a drag and drop started by the control ended: the accepted action (IgnoreAction when
@@ -398,7 +378,9 @@ private:
     bool FPaintOutdated = false;
     int FLastCopyWidth = 0, FLastCopyHeight = 0;
 
-    std::unique_ptr<TCreatePaintPGThread> FWorker;
+    // Declared after the image, which the display-copy job reads: destroyed first.
+    TJobOwner FJobs{*this};
+    TJobHandle FCopyJob;
     uint64_t FGeneration = 0;
     bool FAwaitingCopy = false, FWorkerCancelled = false;
     int FStage = 1, FPercent = 0;

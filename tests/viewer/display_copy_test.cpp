@@ -1,9 +1,14 @@
 #include "pg_display_copy.h"
 
+#include "background_worker.h"
+
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <future>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -267,42 +272,55 @@ TEST(DisplayCopy, ProgressThrottle) {
     EXPECT_TRUE(t.ShouldReport(20, 1050));
 }
 
-TEST(DisplayCopyThread, DeliversOnItsOwnThread) {
+TEST(DisplayCopyOnWorker, ComesBackInTheFinalEventFromAWorkerThread) {
+    // Keeps the copy of the final event.
+    class TReceiver : public QObject {
+    public:
+        std::optional<TJobState> State;
+        std::unique_ptr<TPixelGraphic> Copy;
+
+    protected:
+        bool event(QEvent* e) override {
+            if (e->type() != TJobFinishedEvent::EventType()) return QObject::event(e);
+            auto* f = static_cast<TJobFinishedEvent*>(e);
+            State = f->State();
+            if (auto* copy = f->Result<std::unique_ptr<TPixelGraphic>>()) Copy = std::move(*copy);
+            return true;
+        }
+    };
     const auto source = redBlue();
     TPGDisplaySettings s;
     s.StretchMode = smPrecise;
-    std::promise<std::unique_ptr<TPixelGraphic>> result;
-    std::atomic<std::thread::id> deliveredOn;
-    TCreatePaintPGThread worker(
-        PGPrepareDisplayJob(*source, s, 32, 6, 3),
-        [&](std::unique_ptr<TPixelGraphic> copy) {
-            deliveredOn = std::this_thread::get_id();
-            result.set_value(std::move(copy));
-        },
-        [](int, int) {});
-    const auto copy = result.get_future().get();
-    worker.Stop();
-    EXPECT_TRUE(worker.Delivered());
-    EXPECT_NE(deliveredOn.load(), std::this_thread::get_id());
-    ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->Width(), 6);
-    EXPECT_EQ(copy->GetPixelColor(0, 0), PGColor(255, 0, 0));
+    std::atomic<std::thread::id> ranOn;
+    TBackgroundWorker pool(1);
+    TReceiver receiver;
+    TJobOwner jobs(receiver, pool);
+    jobs.Submit([&, job = PGPrepareDisplayJob(*source, s, 32, 6, 3)](TJobContext& c) mutable {
+        ranOn = std::this_thread::get_id();
+        return PGRunDisplayJobOnWorker(job, c.StopToken(), [](int, int) {});
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.State.has_value(); }, 30000));
+    EXPECT_EQ(receiver.State, TJobState::Done);
+    EXPECT_NE(ranOn.load(), std::this_thread::get_id());
+    ASSERT_TRUE(receiver.Copy);
+    EXPECT_EQ(receiver.Copy->Width(), 6);
+    EXPECT_EQ(receiver.Copy->GetPixelColor(0, 0), PGColor(255, 0, 0));
 }
 
-TEST(DisplayCopyThread, StopBeforeTheEndDeliversNothing) {
-    const auto source = image(600, 400, pf24Bit, pTrueColor);
+TEST(DisplayCopyOnWorker, StopRequestedDuringTheRunAnswersNothing) {
+    // A 24-bit stretch first, then an optimal palette: the stop comes in the first stage.
+    const auto source = image(60, 40, pf24Bit, pTrueColor);
     TPGDisplaySettings s;
     s.StretchMode = smPrecise;
-    std::promise<void> started;
-    std::atomic<bool> once = false, delivered = false;
-    TCreatePaintPGThread worker(
-        PGPrepareDisplayJob(*source, s, 32, 1200, 800),
-        [&](std::unique_ptr<TPixelGraphic>) { delivered = true; },
-        [&](int, int) {
-            if (!once.exchange(true)) started.set_value();
-        });
-    started.get_future().wait();
-    worker.Stop();
-    EXPECT_FALSE(delivered);
-    EXPECT_FALSE(worker.Delivered());
+    s.Allow24BitStretch = true;
+    TPGDisplayJob job = PGPrepareDisplayJob(*source, s, 8, 120, 80);
+    ASSERT_TRUE(job.OwnIntermediate);
+    std::stop_source stop;
+    std::vector<int> stages;
+    EXPECT_FALSE(PGRunDisplayJobOnWorker(job, stop.get_token(), [&](int stage, int) {
+        stages.push_back(stage);
+        stop.request_stop();
+    }));
+    EXPECT_EQ(stages, std::vector<int>{1}); // nothing reported once asked to stop
+    EXPECT_FALSE(job.OwnIntermediate);      // freed on the worker
 }

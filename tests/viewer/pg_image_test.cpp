@@ -288,7 +288,9 @@ TEST(PGImageWorker, CopyOfAReplacedPictureNeverReplacesTheNewOne) {
     // Its result is not in yet; one numbered for the earlier request is dropped.
     auto stale = std::make_unique<TPixelGraphic>();
     stale->SetSizeAndFormat(1, 1, pf8Bit);
-    TPGDisplayCopyEvent event(std::move(stale), c.Image.DisplayGeneration() - 1);
+    TJobFinishedEvent event(
+        0, c.Image.DisplayGeneration() - 1, TJobState::Done, {},
+        std::make_unique<TWorkerResult<std::unique_ptr<TPixelGraphic>>>(std::move(stale)));
     QCoreApplication::sendEvent(&c.Image, &event);
     EXPECT_EQ(c.Image.PixelGraphic()->Width(), 4);
     ASSERT_TRUE(WaitFor([&] { return c.At(0, 0) == white; }));
@@ -297,6 +299,29 @@ TEST(PGImageWorker, CopyOfAReplacedPictureNeverReplacesTheNewOne) {
     EXPECT_EQ(c.Image.PixelGraphic()->GetPixelColor(0, 0), white);
     EXPECT_EQ(c.Image.PaintPixelGraphic(), nullptr);
     EXPECT_EQ(c.At(0, 0), white);
+}
+
+TEST(PGImageWorker, FailedCopyIsNotRetriedUntilSomethingOutdatesIt) {
+    Control c;
+    c.Image.SetKeepOldPaintPixelGraphic(true);
+    c.Image.SetStretchMode(smPrecise);
+    c.Image.SetStretch(sAlwaysKAR);
+    c.Image.AdoptPixelGraphic(halves(4, 2));
+    c.GrabNow();
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PaintPixelGraphic() != nullptr; }));
+    c.Image.AdoptPixelGraphic(halves(4, 2));
+    c.GrabNow(); // the old copy stays while the new one is made
+    const uint64_t generation = c.Image.DisplayGeneration();
+    TJobFinishedEvent failed(0, generation, TJobState::Failed, "Out of memory");
+    QCoreApplication::sendEvent(&c.Image, &failed);
+    EXPECT_EQ(c.Image.PaintPixelGraphic(), nullptr); // it may show another picture
+    for (int i = 0; i < 3; ++i) c.Grab();
+    EXPECT_EQ(c.Image.DisplayGeneration(), generation);
+    EXPECT_EQ(c.Image.PaintPixelGraphic(), nullptr);
+    c.Image.SetStretchMode(smMedium);
+    c.GrabNow();
+    ASSERT_TRUE(WaitFor([&] { return c.Image.PaintPixelGraphic() != nullptr; }));
+    EXPECT_EQ(c.Image.PaintPixelGraphic()->Width(), 96);
 }
 
 TEST(PGImageWorker, OnePixelFallbackIsNotRebuiltOnEveryPaint) {
