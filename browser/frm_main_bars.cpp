@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -21,21 +20,10 @@
 
 namespace {
 
-QIcon GlyphIcon(const QString& glyph) {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(62, 98, 150));
-    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
-    QFont font;
-    font.setBold(true);
-    font.setPixelSize(glyph.size() > 2 ? 11 : 15);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
+// The desktop theme's picture when it has one, ours otherwise.
+QIcon Picture(const char* name) {
+    const QString icon = QString::fromLatin1(name);
+    return QIcon::fromTheme(icon, QIcon(":/icons/" + icon + ".svg"));
 }
 
 TDockSide SideOf(Qt::ToolBarArea area) {
@@ -83,6 +71,8 @@ QSize ToolbarIconSize(bool large) {
 } // namespace
 
 void TfrmMain::CreateBars() {
+    // The linker keeps the resources of a static library only when they are named.
+    Q_INIT_RESOURCE(toolbar_icons);
     auto* menuBar = new QMenuBar(this);
     menuBar->setObjectName("mnuMain");
     std::map<QString, QMenu*> menus;
@@ -114,7 +104,7 @@ void TfrmMain::CreateBars() {
         action->setEnabled(command.Handler != nullptr);
         action->setVisible(!command.Hidden);
         action->setCheckable(command.Shows != nullptr);
-        if (command.Glyph) action->setIcon(GlyphIcon(command.Glyph));
+        if (command.Picture) action->setIcon(Picture(command.Picture));
         if (command.Handler)
             connect(action, &QAction::triggered, this,
                     [this, &command] { (this->*command.Handler)(command); });

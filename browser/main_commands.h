@@ -21,7 +21,7 @@ struct TCommand {
     const char* Caption; // "-" for a separator
     const char* Hint = "";
     TCommandBar Bar = TCommandBar::None;
-    const char* Glyph = nullptr;    // the toolbar button's picture
+    const char* Picture = nullptr;  // the freedesktop icon name of its toolbar button
     const char* Shortcut = nullptr; // works while the menu bar is hidden too
     TCommandHandler Handler = nullptr;
     bool TSettings::*Shows = nullptr; // the bar setting a check command shows and toggles

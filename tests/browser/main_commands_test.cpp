@@ -37,7 +37,7 @@ TEST(MainCommands, EveryEntryIsWholeAndNoTwoShareANameOrAKey) {
             const std::string menu = command.Menu;
             EXPECT_TRUE(menus.contains(menu.substr(0, menu.find('/')))) << name << " in " << menu;
         }
-        EXPECT_EQ(command.Bar != TCommandBar::None, command.Glyph != nullptr) << name;
+        EXPECT_EQ(command.Bar != TCommandBar::None, command.Picture != nullptr) << name;
         // A bar command is one the user toggles.
         EXPECT_TRUE(!command.Shows || command.Handler) << name;
     }

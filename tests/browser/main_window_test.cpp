@@ -1,5 +1,5 @@
-// The main window started offscreen in a temporary home: its layout, its commands, its idle work
-// and the settings it writes when it closes.
+// The main window started offscreen in a temporary home: its layout, its commands and toolbar
+// pictures, its idle work and the settings it writes when it closes.
 
 #include "frm_main.h"
 
@@ -27,9 +27,11 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWidgetAction>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,44 @@ bool RunUntil(const std::function<bool()>& condition, int timeoutMs = 10000) {
     return true;
 }
 
+// The icon theme for one test.
+class TIconTheme {
+public:
+    explicit TIconTheme(const QString& name, const QStringList& searchPaths = {})
+        : FName(QIcon::themeName()), FSearchPaths(QIcon::themeSearchPaths()) {
+        if (!searchPaths.isEmpty()) QIcon::setThemeSearchPaths(searchPaths);
+        QIcon::setThemeName(name);
+    }
+    ~TIconTheme() {
+        QIcon::setThemeSearchPaths(FSearchPaths);
+        QIcon::setThemeName(FName);
+    }
+    TIconTheme(const TIconTheme&) = delete;
+    TIconTheme& operator=(const TIconTheme&) = delete;
+
+private:
+    QString FName;
+    QStringList FSearchPaths;
+};
+
+// The strongest colour of a picture, 0 for one all grey or transparent.
+int MaxSaturation(const QImage& image) {
+    int most = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor colour = image.pixelColor(x, y);
+            if (colour.alpha() > 0) most = std::max(most, colour.hsvSaturation());
+        }
+    return most;
+}
+
+bool Drawn(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).alpha() > 0) return true;
+    return false;
+}
+
 class MainWindow : public ::testing::Test {
 protected:
     MainWindow() {
@@ -107,6 +147,15 @@ protected:
     template <class T>
     T* Child(const char* name) const {
         return Window->findChild<T*>(name);
+    }
+    // The buttons of the four toolbars.
+    QList<QAction*> ToolbarButtons() const {
+        QList<QAction*> buttons;
+        for (const QString& name : ToolbarNames())
+            for (QAction* action : Window->findChild<QToolBar*>(name)->actions())
+                if (!action->isSeparator() && !qobject_cast<QWidgetAction*>(action))
+                    buttons << action;
+        return buttons;
     }
     int ImageWidth() const {
         const TPixelGraphic* image = Child<TPGImage>("PGImage")->PixelGraphic();
@@ -434,6 +483,70 @@ TEST_F(MainWindow, CommandsAreEnabledExactlyWhenTheyHaveAHandler) {
         EXPECT_EQ(Window->State().Settings.*command.Shows, !before) << command.Name;
         EXPECT_EQ(action->isChecked(), !before) << command.Name;
     }
+    Close();
+}
+
+TEST_F(MainWindow, ToolbarPicturesWithoutAnIconThemeInBothSizes) {
+    const TIconTheme theme("glimmet-no-such-theme");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    for (const bool large : {true, false}) {
+        Store("LargeToolbarImages", large ? "True" : "False");
+        Start();
+        const QSize size = large ? QSize(32, 32) : QSize(20, 20);
+        for (const QString& bar : ToolbarNames())
+            EXPECT_EQ(Child<QToolBar>(bar.toLatin1())->iconSize(), size) << bar.toStdString();
+        for (const QAction* button : ToolbarButtons()) {
+            const std::string name = button->objectName().toStdString();
+            ASSERT_FALSE(button->icon().isNull()) << name;
+            const QImage normal = button->icon().pixmap(size).toImage();
+            EXPECT_EQ(normal.size(), size) << name;
+            EXPECT_TRUE(Drawn(normal)) << name;
+            EXPECT_NE(button->icon().pixmap(size, QIcon::Disabled).toImage(), normal) << name;
+        }
+        Close();
+    }
+}
+
+TEST_F(MainWindow, ThemePictureWinsOverOurs) {
+    QTemporaryDir themes;
+    const QString folder = themes.path() + "/glimmet-test/";
+    QDir().mkpath(folder + "16x16/actions");
+    WriteWholeFile(folder + "index.theme", "[Icon Theme]\nName=glimmet-test\n"
+                                           "Directories=16x16/actions\n\n"
+                                           "[16x16/actions]\nSize=16\nType=Fixed\n");
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(folder + "16x16/actions/go-next.png"));
+    const TIconTheme theme("glimmet-test", {themes.path()});
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    const QImage next = Child<QAction>("btnnext")->icon().pixmap(QSize(16, 16)).toImage();
+    EXPECT_EQ(next.pixelColor(8, 8), QColor(Qt::red));
+    // The theme lacks the others: they keep ours.
+    const QImage previous = Child<QAction>("btnprevious")->icon().pixmap(QSize(16, 16)).toImage();
+    EXPECT_TRUE(Drawn(previous));
+    EXPECT_NE(previous.pixelColor(8, 8), QColor(Qt::red));
+    Close();
+}
+
+TEST_F(MainWindow, DisabledToolbarButtonsAreDrawnGreyed) {
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    QAction* waiting = nullptr; // a button whose command has no handler yet
+    for (const TCommand& command : MainCommands())
+        if (!waiting && command.Bar == TCommandBar::Main && !command.Handler)
+            waiting = Child<QAction>(command.Name);
+    ASSERT_NE(waiting, nullptr);
+    QWidget* button = Child<QToolBar>("MainToolbar")->widgetForAction(waiting);
+    const QImage disabled = button->grab().toImage();
+    waiting->setEnabled(true);
+    const QImage enabled = button->grab().toImage();
+    EXPECT_GT(MaxSaturation(enabled), 0) << waiting->objectName().toStdString();
+    EXPECT_LT(MaxSaturation(disabled), MaxSaturation(enabled))
+        << waiting->objectName().toStdString();
     Close();
 }
 
