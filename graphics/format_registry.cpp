@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <mutex>
+#include <stdexcept>
 
 namespace {
 
@@ -146,10 +147,36 @@ std::string TPGRegistry::SaveDialogFilter() const {
     return filterPairs(FWriters);
 }
 
+namespace {
+
+struct TRegistrations {
+    std::mutex Lock;
+    bool Sealed = false;
+    std::vector<std::function<void(TPGRegistry&)>> Added;
+};
+
+TRegistrations& registrations() {
+    static TRegistrations list;
+    return list;
+}
+
+} // namespace
+
+void AddFormatRegistration(std::function<void(TPGRegistry&)> registration) {
+    TRegistrations& list = registrations();
+    const std::lock_guard lock(list.Lock);
+    if (list.Sealed) throw std::logic_error("AddFormatRegistration after the registry was used");
+    list.Added.push_back(std::move(registration));
+}
+
 const TPGRegistry& PGRegistry() {
     static const TPGRegistry registry = [] {
+        TRegistrations& list = registrations();
+        const std::lock_guard lock(list.Lock);
+        list.Sealed = true;
         TPGRegistry r;
         RegisterStandardFormats(r);
+        for (const auto& registration : list.Added) registration(r);
         r.Sort();
         return r;
     }();

@@ -122,6 +122,10 @@ private:
 
 // The library's registry, filled in the format order once and sorted.
 const TPGRegistry& PGRegistry();
+// Adds formats that live above the library (such as the metafile readers, which draw with Qt)
+// to the library's registry. Allowed only before PGRegistry() is first used, so the registry
+// stays sealed and lookups need no lock; later it raises std::logic_error.
+void AddFormatRegistration(std::function<void(TPGRegistry&)> registration);
 // Adds every format of the library to a registry (format_list.cpp).
 void RegisterStandardFormats(TPGRegistry& registry);
 
