@@ -403,7 +403,7 @@ void TPixelGraphic::filterPixels(TPGFilter& Filter, const TPixelGraphic& Source)
     TPGProgressScope progress(*this);
     std::vector<uint32_t> colors(FWidth);
     for (int y = 0; y < FHeight; ++y) {
-        for (int x = 0; x < FWidth; ++x) colors[x] = Filter.FilterPixel(x, y);
+        Filter.FilterRow(y, colors);
         storeRow(y, 0, colors);
         if (progress.Step(y, FHeight - 1)) break;
     }

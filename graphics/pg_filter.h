@@ -2,6 +2,7 @@
 // The filter objects that TPixelGraphic::ApplyFilter runs over an image.
 
 #include <cstdint>
+#include <span>
 
 class TPixelGraphic;
 
@@ -16,6 +17,11 @@ public:
     virtual void Init(const TPixelGraphic& Source) { FSource = &Source; }
     // Colour (0x00BBGGRR) of the filtered source pixel.
     virtual uint32_t FilterPixel(int /*X*/, int /*Y*/) { return 0; }
+    // FilterPixel for the pixels 0.. of row Y; a filter that reads whole rows faster overrides
+    // it with the same colours.
+    virtual void FilterRow(int Y, std::span<uint32_t> Colors) {
+        for (size_t x = 0; x < Colors.size(); ++x) Colors[x] = FilterPixel(static_cast<int>(x), Y);
+    }
     virtual void Done() { FSource = nullptr; }
     // True when the result depends on a pixel's own colour only: such a filter may run in
     // place and over the palette alone.
