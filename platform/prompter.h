@@ -32,6 +32,38 @@ struct THint {
     bool operator==(const THint&) const = default;
 };
 
+// The input window: a caption, a message and an edit box of at most Limit characters holding
+// the initial text. With Limit -1 a memo of at most 255 characters takes its place; it shows the
+// lines of the initial comma text fully selected and its lines are answered as comma text. A
+// check box caption adds a check box in the given state.
+struct TTextQuestion {
+    QString Caption;
+    QString Message;
+    QString Initial;
+    int Limit = 255;
+    QString Fallback; // what Cancel answers
+    QString CheckCaption;
+    bool Checked = false;
+
+    bool operator==(const TTextQuestion&) const = default;
+};
+
+struct TTextAnswer {
+    QString Text;
+    bool Checked = false;
+
+    bool operator==(const TTextAnswer&) const = default;
+};
+
+// An open-file dialog.
+struct TFileQuestion {
+    QString Caption;
+    QString Folder;
+    QString Filter; // as QFileDialog takes it; empty for every file
+
+    bool operator==(const TFileQuestion&) const = default;
+};
+
 class TPrompter {
 public:
     virtual ~TPrompter() = default;
@@ -42,6 +74,10 @@ public:
     // Answers whether the hint is to be shown again: the check box's state when offered, else
     // true. The caller stores the answer.
     bool ShowHint(const THint& hint);
+    // OK answers the text, Cancel the fallback; the check box's state either way.
+    TTextAnswer AskText(const TTextQuestion& question) { return PresentText(question); }
+    // The chosen file; nothing when the dialog is cancelled.
+    std::optional<QString> AskFile(const TFileQuestion& question) { return PresentFile(question); }
 
     void Message(TPromptKind kind, const QString& text);
     TPromptAnswer Question(TPromptKind kind, const QString& text,
@@ -52,6 +88,8 @@ protected:
     // Called with a checked prompt whose Caption and Default are filled in.
     virtual TPromptAnswer Present(const TPrompt& prompt) = 0;
     virtual bool PresentHint(const THint& hint) = 0;
+    virtual TTextAnswer PresentText(const TTextQuestion& question) = 0;
+    virtual std::optional<QString> PresentFile(const TFileQuestion& question) = 0;
 };
 
 QString PromptCaption(TPromptKind kind);

@@ -1,6 +1,9 @@
 #include "qt_prompter.h"
 
+#include "dlg_input.h"
+
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextDocument>
@@ -75,4 +78,19 @@ bool TQtPrompter::PresentHint(const THint& hint) {
     }
     box.exec();
     return !remind || remind->isChecked();
+}
+
+TTextAnswer TQtPrompter::PresentText(const TTextQuestion& question) {
+    TdlgInput dialog(question, FParentWindow);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    TTextAnswer answer = dialog.Current();
+    if (!accepted) answer.Text = question.Fallback;
+    return answer;
+}
+
+std::optional<QString> TQtPrompter::PresentFile(const TFileQuestion& question) {
+    const QString file = QFileDialog::getOpenFileName(FParentWindow, question.Caption,
+                                                      question.Folder, question.Filter);
+    if (file.isEmpty()) return std::nullopt;
+    return file;
 }

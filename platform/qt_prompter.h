@@ -15,6 +15,8 @@ public:
 protected:
     TPromptAnswer Present(const TPrompt& prompt) override;
     bool PresentHint(const THint& hint) override;
+    TTextAnswer PresentText(const TTextQuestion& question) override;
+    std::optional<QString> PresentFile(const TFileQuestion& question) override;
 
 private:
     QWidget* FParentWindow;

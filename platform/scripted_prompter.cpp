@@ -15,8 +15,12 @@ QStringList TScriptedPrompter::ShownTexts() const {
     for (const TShownPrompt& shown : FShown) {
         if (const auto* prompt = std::get_if<TPrompt>(&shown))
             texts << prompt->Text;
+        else if (const auto* hint = std::get_if<THint>(&shown))
+            texts << hint->Heading;
+        else if (const auto* text = std::get_if<TTextQuestion>(&shown))
+            texts << text->Message;
         else
-            texts << std::get<THint>(shown).Heading;
+            texts << std::get<TFileQuestion>(shown).Caption;
     }
     return texts;
 }
@@ -42,4 +46,25 @@ bool TScriptedPrompter::PresentHint(const THint& hint) {
     const bool result = *remind;
     FScript.pop_front();
     return result;
+}
+
+template <class T>
+T TScriptedPrompter::NextAnswer(const QString& what, const QString& shown) {
+    const T* answer = FScript.empty() ? nullptr : std::get_if<T>(&FScript.front());
+    if (!answer) Unscripted("No scripted answer for the " + what, shown);
+    const T result = *answer;
+    FScript.pop_front();
+    return result;
+}
+
+TTextAnswer TScriptedPrompter::PresentText(const TTextQuestion& question) {
+    FShown.emplace_back(question);
+    const auto answer =
+        NextAnswer<TScriptedText>(QStringLiteral("text question"), question.Message);
+    return {answer.Text.value_or(question.Fallback), answer.Checked.value_or(question.Checked)};
+}
+
+std::optional<QString> TScriptedPrompter::PresentFile(const TFileQuestion& question) {
+    FShown.emplace_back(question);
+    return NextAnswer<TScriptedFile>(QStringLiteral("file question"), question.Caption).File;
 }
