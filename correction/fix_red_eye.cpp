@@ -1,4 +1,4 @@
-#include "red_eye.h"
+#include "fix_red_eye.h"
 
 #include "work_memory.h"
 
