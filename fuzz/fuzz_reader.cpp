@@ -55,9 +55,13 @@ const TFileFormatReader* readerFor(TStream& stream) {
 #endif
 }
 
-void loadIndex(const TFileFormatReader& reader, TStream& stream, int index) {
+// With a hint, the picture must come out no larger than twice the box allows.
+void loadIndex(const TFileFormatReader& reader, TStream& stream, int index, int hint) {
     TPixelGraphic image;
-    image.SetReadWarningAction(pgwaIgnore);
+    TPGCallOptions options;
+    options.WarningAction = pgwaIgnore;
+    options.HintWidth = options.HintHeight = hint;
+    image.SetCallOptions(options);
     // A few hundred bytes of JPEG may rightly declare a picture of a gigabyte, which decodes in
     // seconds, not the milliseconds a fuzzer needs: such loads are stopped at their first
     // progress step, which also runs the readers' abort paths.
@@ -67,6 +71,8 @@ void loadIndex(const TFileFormatReader& reader, TStream& stream, int index) {
     stream.SetPosition(0);
     try {
         PGLoadImage(PGRegistry(), image, stream, reader.Extension, index);
+        if (hint > 0 && !image.Empty())
+            require(image.Width() < 2 * hint || image.Height() < 2 * hint, "reduced to the hint");
     } catch (const std::exception&) {
     }
     checkImage(image);
@@ -85,6 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         count = info.ImageCount;
     } catch (const std::exception&) {
     }
-    for (int index = 0; index < std::clamp(count, 1, 8); ++index) loadIndex(*reader, stream, index);
+    // Every other input also goes through the reduced load a thumbnail would ask for.
+    const int hint = size % 2 ? 48 : 0;
+    for (int index = 0; index < std::clamp(count, 1, 8); ++index)
+        loadIndex(*reader, stream, index, hint);
     return 0;
 }

@@ -267,7 +267,8 @@ namespace {
 void reduceToHint(TPixelGraphic& image) {
     int fitW, fitH;
     PGFitToHint(image.CallOptions(), image.Width(), image.Height(), fitW, fitH);
-    if (image.Empty() || image.Width() < 2 * fitW || image.Height() < 2 * fitH) return;
+    if (image.Empty() || image.Width() < 2 * int64_t(fitW) || image.Height() < 2 * int64_t(fitH))
+        return;
     TPixelGraphic reduced;
     reduced.SetCallOptions(image.CallOptions());
     reduced.SetStretchMode(smPrecise);

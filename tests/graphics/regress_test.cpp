@@ -75,3 +75,16 @@ TEST(Regress, RowOfTwoBillionPixelsEndsEarlyAndStaysAddressable) {
     EXPECT_EQ(image.GetPixel(last - 1, 0), 0u);
     EXPECT_EQ(image.ScanLine(0)[last / 2], 0x05); // odd pixel: the low nibble
 }
+
+// The same row, complete: the load ends without error, and the size-hint check that follows it
+// must not overflow on a width near the int limit when no hint is asked.
+TEST(Regress, CompleteRowOfTwoBillionPixelsLoadsWithoutAHint) {
+    TPixelGraphic image;
+    EXPECT_EQ(ErrorOf([&] {
+                  image.LoadFromFile(
+                      TestData("regress/bmp-rle4-complete-row-of-two-billion-pixels.bmp"));
+              }),
+              "");
+    EXPECT_EQ(image.Width(), 2147483646);
+    EXPECT_EQ(image.Height(), 1);
+}
