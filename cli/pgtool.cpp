@@ -1,14 +1,19 @@
 // pgtool: the image library from the shell.
 //   pgtool info FILE [INDEX]
+//   pgtool correct IN OUT redeye L,T,R,B [--level N] [--method N]
+//     hands IN as a 24-bit packed DIB to the correction library, linked as callers link it
 //   pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]
 //                  [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]
-//                  [--palette optimal|fixed] [--quality N] [--progressive]
-// The transforms run in the order given, the depth conversion after them; --quality and
-// --progressive set the JPEG writer.
+//                  [--palette optimal|fixed] [--quality N] [--progressive] [--effect SPEC]
+// The transforms and effects run in the order given, the depth conversion after them; --quality
+// and --progressive set the JPEG writer.
 
+#include "bmp_format.h"
+#include "clarend.h"
 #include "format_registry.h"
 #include "jpeg_format.h"
 #include "optimal_palette.h"
+#include "pg_effect_spec.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,15 +27,21 @@ namespace {
 
 int usage() {
     std::cerr << "usage: pgtool info FILE [INDEX]\n"
+                 "       pgtool correct IN OUT redeye L,T,R,B [--level 0..2] [--method 0..2]\n"
                  "       pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]\n"
                  "                      [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]\n"
                  "                      [--palette optimal|fixed] [--quality N] [--progressive]\n"
+                 "                      [--effect SPEC]\n"
                  "  --bits converts to that depth before saving (the writer may convert further);\n"
                  "  --palette optimal (default) computes the palette from the image: 2 colours\n"
                  "  for 1 bit, 16 for 4 bits, 252 for 8 bits (the last 16 the system colours);\n"
                  "  fixed uses black and white for 1 bit, the 16 system colours for 4 bits and\n"
                  "  the fixed 252-colour palette for 8 bits.\n"
-                 "  --quality N (1..100) and --progressive apply to JPEG files.\n";
+                 "  --quality N (1..100) and --progressive apply to JPEG files.\n"
+                 "  --effect grey[:plain] | rgb:R,G,B | hsv:H,S,V | bcg:B,C,G[:y] |\n"
+                 "           sharpen:SD,S | smooth:SD,S | contour:SD,S[:black]\n"
+                 "  (percents and degrees as the effect dialogs' sliders; C, G: contrast factor\n"
+                 "  and gamma; SD: standard deviation; S: strength in percent).\n";
     return 1;
 }
 
@@ -98,6 +109,15 @@ std::optional<Transform> flip(const std::string& text) {
     return std::nullopt;
 }
 
+// Colour effects change the picture in place, kernels make a new 24-bit picture.
+std::optional<Transform> effect(const std::string& text) {
+    auto make = PGParseEffect(text);
+    if (!make) return std::nullopt;
+    return [make = *make](TPixelGraphic& image) {
+        image.Assign(PGFilteredCopy(make, image, 1).get());
+    };
+}
+
 std::optional<Transform> resize(const std::string& text) {
     const size_t x = text.find('x'), colon = text.find(':');
     if (x == std::string::npos) return std::nullopt;
@@ -135,11 +155,12 @@ bool parseConvert(const std::vector<std::string>& args, ConvertOptions& o) {
             auto n = v ? parseInt(*v) : std::nullopt;
             if (!n) return false;
             o.Index = *n;
-        } else if (a == "--rotate" || a == "--flip" || a == "--resize") {
+        } else if (a == "--rotate" || a == "--flip" || a == "--resize" || a == "--effect") {
             auto v = value();
             auto t = !v                ? std::nullopt
                      : a == "--rotate" ? rotation(*v)
                      : a == "--flip"   ? flip(*v)
+                     : a == "--effect" ? effect(*v)
                                        : resize(*v);
             if (!t) return false;
             o.Transforms.push_back(*t);
@@ -213,6 +234,66 @@ int convert(const std::vector<std::string>& args) {
     return 0;
 }
 
+// The red-eye rectangle counts from the top-left corner, right and bottom exclusive; level 2
+// and method 2 (region growing) are the program's own choice.
+struct CorrectOptions {
+    std::string In, Out;
+    std::vector<int> Rect;
+    int Level = 2, Method = 2;
+};
+
+std::optional<std::vector<int>> parseList(const std::string& text) {
+    std::vector<int> values;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        auto value =
+            parseInt(text.substr(start, comma == std::string::npos ? comma : comma - start));
+        if (!value) return std::nullopt;
+        values.push_back(*value);
+        if (comma == std::string::npos) return values;
+        start = comma + 1;
+    }
+}
+
+bool parseCorrect(const std::vector<std::string>& args, CorrectOptions& o) {
+    if (args.size() < 4 || args[2] != "redeye") return false;
+    o.In = args[0];
+    o.Out = args[1];
+    auto rect = parseList(args[3]);
+    if (!rect || rect->size() != 4) return false;
+    o.Rect = *rect;
+    for (size_t i = 4; i < args.size(); i += 2) {
+        auto n = i + 1 < args.size() ? parseInt(args[i + 1]) : std::nullopt;
+        if (!n || (args[i] != "--level" && args[i] != "--method")) return false;
+        (args[i] == "--level" ? o.Level : o.Method) = *n;
+    }
+    return true;
+}
+
+int correct(const std::vector<std::string>& args) {
+    CorrectOptions o;
+    if (!parseCorrect(args, o)) return usage();
+    TPixelGraphic image;
+    TPGCallOptions options;
+    options.WarningAction = pgwaIgnore;
+    image.SetCallOptions(options);
+    image.LoadFromFile(o.In);
+    if (image.PixelFormat() != pf24Bit) convertDepth(image, 24, false);
+    uint32_t format = 0;
+    std::vector<uint8_t> dib = image.SaveToClipboardFormat(format);
+    const int32_t result =
+        pVuxFixRedEye2(reinterpret_cast<BITMAPINFOHEADER*>(dib.data()), o.Rect[0], o.Rect[1],
+                       o.Rect[2], o.Rect[3], o.Level, o.Method);
+    if (result != 0) {
+        std::cerr << "pgtool: the red-eye correction answered " << result << "\n";
+        return 1;
+    }
+    image.LoadFromClipboardFormat(format, dib);
+    image.SaveToFile(o.Out);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -222,6 +303,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "info") return info(args);
         if (command == "convert") return convert(args);
+        if (command == "correct") return correct(args);
     } catch (const std::exception& e) {
         std::cerr << "pgtool: " << e.what() << "\n";
         return 1;
