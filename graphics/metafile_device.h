@@ -26,6 +26,7 @@ public:
     void Translate(TMFPoint by);
     bool Empty() const { return FSegments.empty(); }
     bool OpenFigure() const { return FOpenFigure; }
+    bool operator==(const TMFPath&) const = default;
     const std::vector<TSegment>& Segments() const { return FSegments; }
     const std::vector<TMFPoint>& Points() const { return FPoints; }
 
@@ -132,6 +133,7 @@ struct TMFClipStep {
     TMFClipMode Mode = TMFClipMode::And;
     TMFPath Area;
     TMFFillMode FillMode = fmAlternate;
+    bool operator==(const TMFClipStep&) const = default;
 };
 // From no clip at all, the steps in order.
 using TMFClip = std::vector<TMFClipStep>;
