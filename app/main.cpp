@@ -5,6 +5,7 @@
 #include "companion_windows.h"
 #include "frm_main.h"
 #include "frm_splash.h"
+#include "metafile_readers.h"
 #include "qt_prompter.h"
 #include "registry.h"
 #include "single_instance.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "/UNINSTALL") == 0) return RemoveXPAutoPlay() ? 0 : 1;
     ExportRuntimeFolder();
     QApplication application(argc, argv);
+    InstallMetafileReaders();
     QApplication::setApplicationName("Glimmet");
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     TSingleInstance instance(RuntimeFolder());

@@ -12,8 +12,12 @@
 #include "clarend.h"
 #include "format_registry.h"
 #include "jpeg_format.h"
+#include "metafile_readers.h"
 #include "optimal_palette.h"
 #include "pg_effect_spec.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstring>
@@ -298,6 +302,15 @@ int correct(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
+    // Metafile text needs fonts, which Qt gives an application without a display; its runtime
+    // folder is a private one rather than a fixed name under /tmp.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir runtime;
+    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    int qtArgc = 1;
+    QGuiApplication application(qtArgc, argv);
+    InstallMetafileReaders();
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     try {
