@@ -10,8 +10,15 @@
 
 namespace {
 
+// Nearest integer with ties to even, as nearbyint in the default rounding mode, for |v| < 2^51:
+// adding and taking away 1.5 x 2^52 leaves the rounding to the hardware, without a library call.
+double nearestEven(double v) {
+    constexpr double shift = 6755399441055744.0;
+    return (v + shift) - shift;
+}
+
 uint8_t clampByte(double v) {
-    return static_cast<uint8_t>(std::clamp(std::nearbyint(v), 0.0, 255.0));
+    return static_cast<uint8_t>(std::clamp(nearestEven(std::clamp(v, -1.0, 256.0)), 0.0, 255.0));
 }
 
 uint8_t clampInt(int v) {
@@ -37,9 +44,10 @@ bool mapRow(const TPixelGraphic* source, int y, std::span<uint32_t> colors, F bo
 }
 
 // A table read between entries: t(p) + (x - p)(t(p + 1) - t(p)), the last entry beyond 255.
+// x is never negative, so truncation is the floor.
 double interpolated(const TPGTable& table, double x) {
-    const double p = std::floor(x);
-    const int i = static_cast<int>(p);
+    const int i = static_cast<int>(x);
+    const double p = i;
     if (i >= 255) return table[255];
     return (1 - x + p) * table[i] + (x - p) * table[i + 1];
 }
@@ -121,8 +129,10 @@ void PGHSVToRGB(const TPGHSV& hsv, double& r, double& g, double& b) {
         r = g = b = hsv.V;
         return;
     }
-    const double h = std::fmod(hsv.H, 360.0) / 60;
-    const int i = static_cast<int>(std::floor(h));
+    double hue = hsv.H;
+    if (hue < 0 || hue >= 360) hue = std::fmod(hue, 360.0) + (hue < 0 ? 360 : 0);
+    const double h = hue / 60;
+    const int i = static_cast<int>(h);
     const double f = h - i, v = hsv.V, s = hsv.S;
     const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
     const double rgb[6][3] = {{v, t, p}, {q, v, p}, {p, v, t}, {p, q, v}, {t, p, v}, {v, p, q}};
@@ -138,8 +148,8 @@ namespace {
 double mappedHue(const TPGTable& table, double hue) {
     double h = (hue + 180) * 256 / 360;
     if (h >= 256) h -= 256;
-    const double p = std::floor(h);
-    const int i = static_cast<int>(p);
+    const int i = static_cast<int>(h);
+    const double p = i;
     const double a = table[i];
     double n = table[i == 255 ? 0 : i + 1];
     if (a - n > 128) n += 256;
@@ -166,8 +176,20 @@ uint32_t THSVFilter::mapped(uint32_t c) const {
     return PGColor(clampByte(r * 255), clampByte(g * 255), clampByte(b * 255));
 }
 
+// Each entry holds a colour with bit 24 set above its answer; 0 is empty.
+uint32_t THSVFilter::remembered(uint32_t color) {
+    constexpr int bits = 16;
+    if (FMemo.empty()) FMemo.assign(size_t(1) << bits, 0);
+    const uint64_t key = color | 0x1000000u;
+    uint64_t& slot = FMemo[(color * 2654435761u) >> (32 - bits)];
+    if (slot >> 32 == key) return static_cast<uint32_t>(slot);
+    const uint32_t answer = mapped(color);
+    slot = key << 32 | answer;
+    return answer;
+}
+
 void THSVFilter::FilterRow(int Y, std::span<uint32_t> Colors) {
-    if (!mapRow(Source(), Y, Colors, [this](uint32_t c) { return mapped(c); }))
+    if (!mapRow(Source(), Y, Colors, [this](uint32_t c) { return remembered(c); }))
         TPGFilter::FilterRow(Y, Colors);
 }
 

@@ -70,6 +70,9 @@ public:
 
 private:
     uint32_t mapped(uint32_t color) const;
+    uint32_t remembered(uint32_t color);
+    // Answers of the row path by colour, hashed; a photo repeats its colours often enough.
+    std::vector<uint64_t> FMemo;
 };
 
 // Table k becomes clamp(i + Percent x 255 div 100): the RGB dialog's shift of one channel, and
