@@ -1,3 +1,4 @@
+#include "pg_effect_spec.h"
 #include "pg_filters.h"
 
 #include "test_support.h"
@@ -501,4 +502,49 @@ TEST(FilterFastPaths, ProgressStopsBetweenRows) {
     palette.SetPaletteIdent(pGray256);
     EXPECT_FALSE(PGApplyFilter(white, palette, photo, 2, [](int done, int) { return done == 2; }));
     EXPECT_EQ(palette.Width(), photo.Width());
+}
+
+TEST(EffectSpec, NamesTheEffectsAndRefusesTheRest) {
+    const struct {
+        const char* Spec;
+        uint32_t In, Out;
+    } effects[] = {
+        {"grey", PGColor(255, 0, 0), PGColor(76, 76, 76)},
+        {"grey:plain", PGColor(255, 0, 0), PGColor(85, 85, 85)},
+        {"rgb:-50,0,100", PGColor(200, 9, 1), PGColor(73, 9, 255)},
+        {"hsv:180,0,0", PGColor(255, 0, 0), PGColor(0, 255, 255)},
+        {"bcg:20,1,1", PGColor(100, 100, 100), PGColor(151, 151, 151)},
+        {"bcg:0,1.5,1:y", PGColor(100, 100, 100), PGColor(86, 86, 86)},
+        {"bcg:0,1,2", PGColor(128, 128, 128), PGColor(64, 64, 64)},
+    };
+    for (const auto& e : effects) {
+        const auto make = PGParseEffect(e.Spec);
+        ASSERT_TRUE(make) << e.Spec;
+        const auto picture = row({e.In});
+        EXPECT_EQ(PGFilteredCopy(*make, *picture, 1)->GetPixelColor(0, 0), e.Out) << e.Spec;
+    }
+    const struct {
+        const char* Spec;
+        std::vector<int32_t> Kernel;
+        double Factor, Bias;
+    } kernels[] = {
+        {"sharpen:0.75,50", {-3, -7, -3, -7, 112, -7, -3, -7, -3}, 1, 0},
+        {"smooth:0.75,50", {3, 7, 3, 7, 72, 7, 3, 7, 3}, 1, 0},
+        {"contour:1,200", {-1, -1, -1, -1, 9, -1, -1, -1, -1}, 200, 100},
+        {"contour:1,200:black", {-1, -1, -1, -1, 9, -1, -1, -1, -1}, -200, 0},
+    };
+    for (const auto& k : kernels) {
+        const auto make = PGParseEffect(k.Spec);
+        ASSERT_TRUE(make) << k.Spec;
+        const auto filter = (*make)();
+        auto& conv = dynamic_cast<TConvFilter&>(*filter);
+        EXPECT_EQ(kernelOf(conv), k.Kernel) << k.Spec;
+        EXPECT_EQ(conv.Factor(), k.Factor) << k.Spec;
+        EXPECT_EQ(conv.Bias(), k.Bias) << k.Spec;
+    }
+    for (const char* bad :
+         {"", "grey:weighted", "rgb:1,2", "rgb:1,2,3,4", "rgb:1.5,2,3", "hsv:a,0,0", "bcg:1,2,3:x",
+          "bcg:1.5,1,1", "sharpen:0.75", "sharpen:0,50", "smooth:1,0", "sharpen:1,50:black",
+          "contour:1,100:white", "blur:1,1"})
+        EXPECT_FALSE(PGParseEffect(bad)) << bad;
 }
