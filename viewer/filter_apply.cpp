@@ -13,7 +13,6 @@ TFilterApply::TFilterApply(TBackgroundWorker& Pool)
     : FBands(Pool.ThreadCount()), FJobs(*this, Pool) {}
 
 TFilterApply::~TFilterApply() {
-    FJobs.StopAll();
     if (FWindow) qApp->removeEventFilter(this);
 }
 

@@ -50,8 +50,8 @@ public:
     TFilterDialog(const TFilterDialog&) = delete;
     TFilterDialog& operator=(const TFilterDialog&) = delete;
 
-    // Runs the form; the picture is only read, for the preview. Answers true for OK; otherwise
-    // the values are those from before.
+    // Runs the form (filter_dialog_form.cpp); the picture is only read, for the preview.
+    // Answers true for OK; otherwise the values are those from before.
     bool Execute(const TPixelGraphic* Picture = nullptr, QWidget* Parent = nullptr);
 
     const TFilterDialogControls& Controls() const { return FControls; }

@@ -80,10 +80,6 @@ TFilterDialogForm::TFilterDialogForm(TFilterDialog& Dialog, const TPixelGraphic*
     if (preview) startSource(!dynamic_cast<TPreviewFilterDialog*>(&Dialog));
 }
 
-TFilterDialogForm::~TFilterDialogForm() {
-    FJobs.StopAll();
-}
-
 void TFilterDialogForm::build(const TFilterFormLayout& layout, double scale) {
     for (int k = 0; k < 3; ++k)
         if (FDialog.Controls().Sliders[k].Shown) addSlider(k, layout.Sliders[k], scale);

@@ -37,7 +37,6 @@ class TFilterDialogForm : public QDialog {
 public:
     // Picture: shown in the preview (only read, and it must outlive the form); nullptr for none.
     TFilterDialogForm(TFilterDialog& Dialog, const TPixelGraphic* Picture, QWidget* Parent);
-    ~TFilterDialogForm() override;
 
     // For tests: the controls, the preview and its state.
     TNeutralSlider* Slider(int Index) const { return FSliders.at(Index); }
