@@ -208,3 +208,20 @@ TEST(FilterApply, EscCancelsARunningApplyAndLeavesThePicture) {
     EXPECT_EQ(std::vector<uint8_t>(picture->Bits(), picture->Bits() + picture->ImageSize()),
               before);
 }
+
+// The picture pane's display-copy worker and the preview source read the same picture at once.
+TEST(FilterDialogForm, PreviewReadsThePictureBesideThePanesDisplayCopy) {
+    TPGImage pane;
+    pane.resize(400, 300);
+    pane.SetStretch(sAlwaysKAR);
+    pane.SetStretchMode(smPrecise);
+    pane.AdoptPixelGraphic(large(1200, 900));
+    pane.show();
+    const TPixelGraphic* picture = pane.PixelGraphic();
+    pane.resize(390, 290); // a new display copy from the same picture
+    THSVFilterDialog hsv;
+    hsv.SetH(45);
+    TFilterDialogForm form(hsv, picture, nullptr);
+    ASSERT_TRUE(waitFor([&] { return form.ShownGeneration() == 1 && !pane.PaintOutdated(); }));
+    EXPECT_EQ(pixelsOf(*form.Preview()->PixelGraphic()), filteredBy(hsv, *form.PreviewSource()));
+}
