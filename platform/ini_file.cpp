@@ -122,5 +122,5 @@ QByteArray TIniFile::Content() const {
 
 void TIniFile::Save(const QString& path) {
     WriteFileAtomically(path, Content());
-    FModified = false;
+    MarkSaved();
 }

@@ -31,6 +31,8 @@ public:
     QByteArray Content() const;
     // Through WriteFileAtomically, so a failure (EFileWriteError) keeps the old file.
     void Save(const QString& path);
+    // For a caller that wrote Content() itself.
+    void MarkSaved() { FModified = false; }
 
 private:
     struct TLine {
