@@ -2,9 +2,9 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -79,13 +79,18 @@ TdlgJPEG::TdlgJPEG(const TJPEGQuestion& question, QWidget* parent)
         FModel.TextChanged(text);
         showModel();
     });
-    connect(QualityEdit, &QLineEdit::returnPressed, this, [this] {
-        FModel.EnterPressed();
-        showModel();
-    });
+    QualityEdit->installEventFilter(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+}
+
+bool TdlgJPEG::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != QualityEdit || event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
     // Enter belongs to the box: it must not press OK as well.
-    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+    FModel.EnterPressed();
+    showModel();
+    return true;
 }
 
 void TdlgJPEG::showModel() {

@@ -58,6 +58,9 @@ public:
     QSlider* QualityTrack;
     QCheckBox* Chksetasdefault;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showModel();
 
