@@ -185,7 +185,7 @@ void cosSin(double angle, double& c, double& s) {
     c = std::cos(a), s = std::sin(a);
 }
 
-// Delphi-style floor and ceil of the library (truncation corrected by one).
+// Floor and ceil as the library rounds them: truncation, corrected by one.
 int floorI(double v) {
     return static_cast<int>(std::floor(v));
 }
