@@ -58,16 +58,15 @@ std::unique_ptr<TPixelGraphic> large(int w, int h) {
     return p;
 }
 
-// Runs action on the modal form as soon as it is shown.
-void onModalForm(std::function<void(TFilterDialogForm&)> action) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [action, poll] {
+// Runs action on the modal form as soon as it is shown, looking again every 5 ms. Each look
+// schedules the next by value: a function that owned itself would never be freed.
+void onModalForm(std::function<void(TFilterDialogForm&)> action, int delayMs = 0) {
+    QTimer::singleShot(delayMs, [action] {
         if (auto* form = dynamic_cast<TFilterDialogForm*>(QApplication::activeModalWidget()))
             action(*form);
         else
-            QTimer::singleShot(5, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+            onModalForm(action, 5);
+    });
 }
 
 struct TFakeHost : TFilterEffectHost {
