@@ -263,17 +263,41 @@ void PGFitToHint(const TPGCallOptions& options, int w, int h, int& fitW, int& fi
 
 namespace {
 
-// A picture read at full size for a small box keeps only what the box can show.
+// Every so many pixels, picked from the middle of their cells: the cost follows w x h, not the
+// picture, where averaging a hostile row of fifty million pixels would take minutes.
+std::unique_ptr<TPixelGraphic> sampled(const TPixelGraphic& image, int w, int h) {
+    auto copy = std::make_unique<TPixelGraphic>();
+    copy->SetCallOptions(image.CallOptions());
+    copy->SetSizeAndFormat(w, h, pf24Bit);
+    for (int y = 0; y < h; ++y) {
+        const auto sy = static_cast<int>((2 * int64_t(y) + 1) * image.Height() / (2 * int64_t(h)));
+        for (int x = 0; x < w; ++x) {
+            const auto sx =
+                static_cast<int>((2 * int64_t(x) + 1) * image.Width() / (2 * int64_t(w)));
+            copy->SetPixelColor(x, y, image.GetPixelColor(sx, sy));
+        }
+    }
+    return copy;
+}
+
+// A picture read at full size for a small box keeps only what the box can show. Beyond four
+// times the box it is sampled down to that first, then averaged.
 void reduceToHint(TPixelGraphic& image) {
     int fitW, fitH;
     PGFitToHint(image.CallOptions(), image.Width(), image.Height(), fitW, fitH);
     if (image.Empty() || image.Width() < 2 * int64_t(fitW) || image.Height() < 2 * int64_t(fitH))
         return;
+    const int sampleW = static_cast<int>(std::min<int64_t>(image.Width(), 4 * int64_t(fitW)));
+    const int sampleH = static_cast<int>(std::min<int64_t>(image.Height(), 4 * int64_t(fitH)));
+    std::unique_ptr<TPixelGraphic> sample;
+    if (sampleW < image.Width() || sampleH < image.Height())
+        sample = sampled(image, sampleW, sampleH);
+    const TPixelGraphic& source = sample ? *sample : image;
     TPixelGraphic reduced;
     reduced.SetCallOptions(image.CallOptions());
     reduced.SetStretchMode(smPrecise);
     reduced.SetSizeAndFormat(fitW, fitH, pf24Bit);
-    reduced.StretchCopy(0, 0, image, image.Height(), image.Width(), 0, 0, fitH, fitW);
+    reduced.StretchCopy(0, 0, source, source.Height(), source.Width(), 0, 0, fitH, fitW);
     reduced.SetGamma(image.Gamma());
     image.SetSizeAndFormat(fitW, fitH, pf24Bit);
     std::copy_n(reduced.Bits(), reduced.ImageSize(), image.Bits());

@@ -88,3 +88,19 @@ TEST(Regress, CompleteRowOfTwoBillionPixelsLoadsWithoutAHint) {
     EXPECT_EQ(image.Width(), 2147483646);
     EXPECT_EQ(image.Height(), 1);
 }
+
+// A row of fifty million pixels loaded for a thumbnail: the reduction samples down to a few
+// times the box before averaging, so it touches thousands of pixels, not the whole row.
+TEST(Regress, HugeRowReducedToAThumbnailOnlySamplesIt) {
+    TPixelGraphic image;
+    TPGCallOptions options;
+    options.HintWidth = options.HintHeight = 48;
+    options.WarningAction = pgwaIgnore;
+    image.SetCallOptions(options);
+    EXPECT_EQ(ErrorOf([&] {
+                  image.LoadFromFile(TestData(
+                      "regress/bmp-rle8-row-of-fifty-million-pixels-reduced-to-a-thumbnail.bmp"));
+              }),
+              "");
+    EXPECT_EQ(std::make_pair(image.Width(), image.Height()), std::make_pair(48, 1));
+}
