@@ -3,7 +3,7 @@
 // One band, so the times are those of one core.
 
 #include "filter_preview.h"
-#include "pg_effect_spec.h"
+#include "pg_effect_text.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,8 +34,8 @@ const TPixelGraphic& paneCopy() {
     return image;
 }
 
-void effect(benchmark::State& state, const TPixelGraphic& (*input)(), const std::string& spec) {
-    const TPGFilterFactory make = *PGParseEffect(spec);
+void effect(benchmark::State& state, const TPixelGraphic& (*input)(), const std::string& text) {
+    const TPGFilterFactory make = *PGParseEffect(text);
     const TPixelGraphic& source = input();
     for (auto _ : state) benchmark::DoNotOptimize(PGFilteredCopy(make, source, 1));
 }
@@ -50,18 +50,18 @@ const char* const contrast20 = "bcg:0,1.3763819204711736,1";
         {"hue+90", "hsv:90,0,0"},   {"gamma2", "bcg:0,1,2"},        {"brightness20", "bcg:20,1,1"},
         {"contrast20", contrast20}, {"sharpen", "sharpen:0.75,50"}, {"smooth", "smooth:1.30,100"},
     };
-    for (const auto& [name, spec] : pairs)
+    for (const auto& [name, text] : pairs)
         benchmark::RegisterBenchmark((std::string("effect/") + name).c_str(),
-                                     [spec = spec](benchmark::State& s) { effect(s, photo, spec); })
+                                     [text = text](benchmark::State& s) { effect(s, photo, text); })
             ->UseRealTime();
     const std::pair<const char*, std::string> pane[] = {
         {"rgb", "rgb:20,-10,5"},       {"grey", "grey"},         {"bcg", "bcg:10,1.5,0.8"},
         {"bcg-y", "bcg:10,1.5,0.8:y"}, {"hsv", "hsv:90,-20,10"},
     };
-    for (const auto& [name, spec] : pane)
+    for (const auto& [name, text] : pane)
         benchmark::RegisterBenchmark(
             (std::string("effect-pane-1920x1080/") + name).c_str(),
-            [spec = spec](benchmark::State& s) { effect(s, paneCopy, spec); })
+            [text = text](benchmark::State& s) { effect(s, paneCopy, text); })
             ->UseRealTime();
     benchmark::RegisterBenchmark("effect/preview-source", [](benchmark::State& s) {
         const TPixelGraphic& picture = photo();

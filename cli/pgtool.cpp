@@ -4,7 +4,7 @@
 //     hands IN as a 24-bit packed DIB to the correction library, linked as callers link it
 //   pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]
 //                  [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]
-//                  [--palette optimal|fixed] [--quality N] [--progressive] [--effect SPEC]
+//                  [--palette optimal|fixed] [--quality N] [--progressive] [--effect EFFECT]
 // The transforms and effects run in the order given, the depth conversion after them; --quality
 // and --progressive set the JPEG writer.
 
@@ -14,7 +14,7 @@
 #include "jpeg_format.h"
 #include "metafile_readers.h"
 #include "optimal_palette.h"
-#include "pg_effect_spec.h"
+#include "pg_effect_text.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -35,7 +35,7 @@ int usage() {
                  "       pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]\n"
                  "                      [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]\n"
                  "                      [--palette optimal|fixed] [--quality N] [--progressive]\n"
-                 "                      [--effect SPEC]\n"
+                 "                      [--effect EFFECT]\n"
                  "  --bits converts to that depth before saving (the writer may convert further);\n"
                  "  --palette optimal (default) computes the palette from the image: 2 colours\n"
                  "  for 1 bit, 16 for 4 bits, 252 for 8 bits (the last 16 the system colours);\n"

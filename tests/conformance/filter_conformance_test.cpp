@@ -4,7 +4,7 @@
 // a fraction of a half or more ImageMagick is often a level below our nearest value. The kernels
 // are compared inside the border, where ImageMagick repeats edge pixels and we renormalise.
 
-#include "pg_effect_spec.h"
+#include "pg_effect_text.h"
 #include "recipe.h"
 #include "sources.h"
 #include "tool_image.h"

@@ -1,4 +1,4 @@
-#include "pg_effect_spec.h"
+#include "pg_effect_text.h"
 #include "pg_filters.h"
 
 #include "test_support.h"
@@ -504,9 +504,9 @@ TEST(FilterFastPaths, ProgressStopsBetweenRows) {
     EXPECT_EQ(palette.Width(), photo.Width());
 }
 
-TEST(EffectSpec, NamesTheEffectsAndRefusesTheRest) {
+TEST(EffectText, NamesTheEffectsAndRefusesTheRest) {
     const struct {
-        const char* Spec;
+        const char* Text;
         uint32_t In, Out;
     } effects[] = {
         {"grey", PGColor(255, 0, 0), PGColor(76, 76, 76)},
@@ -518,13 +518,13 @@ TEST(EffectSpec, NamesTheEffectsAndRefusesTheRest) {
         {"bcg:0,1,2", PGColor(128, 128, 128), PGColor(64, 64, 64)},
     };
     for (const auto& e : effects) {
-        const auto make = PGParseEffect(e.Spec);
-        ASSERT_TRUE(make) << e.Spec;
+        const auto make = PGParseEffect(e.Text);
+        ASSERT_TRUE(make) << e.Text;
         const auto picture = row({e.In});
-        EXPECT_EQ(PGFilteredCopy(*make, *picture, 1)->GetPixelColor(0, 0), e.Out) << e.Spec;
+        EXPECT_EQ(PGFilteredCopy(*make, *picture, 1)->GetPixelColor(0, 0), e.Out) << e.Text;
     }
     const struct {
-        const char* Spec;
+        const char* Text;
         std::vector<int32_t> Kernel;
         double Factor, Bias;
     } kernels[] = {
@@ -534,13 +534,13 @@ TEST(EffectSpec, NamesTheEffectsAndRefusesTheRest) {
         {"contour:1,200:black", {-1, -1, -1, -1, 9, -1, -1, -1, -1}, -200, 0},
     };
     for (const auto& k : kernels) {
-        const auto make = PGParseEffect(k.Spec);
-        ASSERT_TRUE(make) << k.Spec;
+        const auto make = PGParseEffect(k.Text);
+        ASSERT_TRUE(make) << k.Text;
         const auto filter = (*make)();
         auto& conv = dynamic_cast<TConvFilter&>(*filter);
-        EXPECT_EQ(kernelOf(conv), k.Kernel) << k.Spec;
-        EXPECT_EQ(conv.Factor(), k.Factor) << k.Spec;
-        EXPECT_EQ(conv.Bias(), k.Bias) << k.Spec;
+        EXPECT_EQ(kernelOf(conv), k.Kernel) << k.Text;
+        EXPECT_EQ(conv.Factor(), k.Factor) << k.Text;
+        EXPECT_EQ(conv.Bias(), k.Bias) << k.Text;
     }
     for (const char* bad :
          {"", "grey:weighted", "rgb:1,2", "rgb:1,2,3,4", "rgb:1.5,2,3", "hsv:a,0,0", "bcg:1,2,3:x",

@@ -11,4 +11,4 @@
 #include <string>
 
 // The filter maker of an effect; nothing when the text names none.
-std::optional<TPGFilterFactory> PGParseEffect(const std::string& Spec);
+std::optional<TPGFilterFactory> PGParseEffect(const std::string& Text);

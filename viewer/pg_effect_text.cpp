@@ -1,4 +1,4 @@
-#include "pg_effect_spec.h"
+#include "pg_effect_text.h"
 
 #include <charconv>
 #include <sstream>
@@ -103,8 +103,8 @@ std::optional<TPGFilterFactory> kernelEffect(const std::string& name,
 
 } // namespace
 
-std::optional<TPGFilterFactory> PGParseEffect(const std::string& Spec) {
-    const auto parts = split(Spec, ':');
+std::optional<TPGFilterFactory> PGParseEffect(const std::string& Text) {
+    const auto parts = split(Text, ':');
     if (parts.empty()) return std::nullopt;
     const std::string& name = parts[0];
     if (name == "sharpen" || name == "smooth" || name == "contour")
