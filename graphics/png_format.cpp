@@ -453,6 +453,49 @@ void TPNGFileFormatWriter::WriteImage(TStream& Stream, TPixelGraphic& Image) con
     w.Call([&] { png_write_end(w.Png(), w.Info()); });
 }
 
+TPNGTexts ReadPNGTexts(TStream& Stream) {
+    PngReader r(Stream, nullptr);
+    readHeader(r);
+    TPNGTexts texts;
+    r.Call([&] {
+        png_textp chunks = nullptr;
+        const int count = png_get_text(r.Png(), r.Info(), &chunks, nullptr);
+        for (int i = 0; i < count; ++i) {
+            const png_text& t = chunks[i];
+            const size_t length = t.compression > 0 ? t.itxt_length : t.text_length;
+            texts.emplace_back(t.key, std::string(t.text ? t.text : "", t.text ? length : 0));
+        }
+    });
+    return texts;
+}
+
+void WritePNGRGBA(TStream& Stream, int Width, int Height, const uint8_t* Rows, int64_t Stride,
+                  const TPNGTexts& Texts) {
+    if (Width <= 0 || Height <= 0 || !Rows || Stride < int64_t{Width} * 4)
+        pngError(PGLangStr(msgInvalid, "RGBA"));
+    std::vector<png_text> chunks(Texts.size());
+    for (size_t i = 0; i < Texts.size(); ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char*>(Texts[i].first.c_str());
+        chunks[i].text = const_cast<char*>(Texts[i].second.c_str());
+        chunks[i].text_length = Texts[i].second.size();
+    }
+    PngWriter w(Stream, nullptr);
+    w.Call([&] {
+        png_set_IHDR(w.Png(), w.Info(), static_cast<png_uint_32>(Width),
+                     static_cast<png_uint_32>(Height), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (!chunks.empty())
+            png_set_text(w.Png(), w.Info(), chunks.data(), static_cast<int>(chunks.size()));
+        png_write_info(w.Png(), w.Info());
+    });
+    for (int y = 0; y < Height; ++y) {
+        png_const_bytep row = Rows + Stride * y;
+        w.Call([&] { png_write_row(w.Png(), row); });
+    }
+    w.Call([&] { png_write_end(w.Png(), w.Info()); });
+}
+
 void RegisterPNGFormats(TPGRegistry& registry) {
     registry.AddReader(std::make_unique<TPNGFileFormatReader>());
     registry.AddWriter(std::make_unique<TPNGFileFormatWriter>());
