@@ -112,6 +112,35 @@ CLAREND_API int32_t pVuxFixRedEye(BITMAPINFOHEADER* header, int32_t left, int32_
 CLAREND_API int32_t pVuxFixRedEye2(BITMAPINFOHEADER* header, int32_t left, int32_t top,
                                    int32_t right, int32_t bottom, int32_t level, int32_t method);
 
+/* The further corrections. Except VuxFilter_3x3 they leave the input as it is and answer a new,
+ * zero-filled block the caller frees (VuxPtrFilter: its locked pointer; GlobalHandle recovers the
+ * handle), or null. err, when not null, receives 0 or the failure's code. */
+
+/* brightness and contrast -100..100 move the mid-tone and its slope; gamma above 1 darkens. */
+CLAREND_API HGLOBAL VuxBrightContrastGamma(HGLOBAL handle, int32_t brightness, int32_t contrast,
+                                           double gamma, int32_t* err);
+/* 3x3 sharpening of a 24-bit picture; type 1 and 3 choose lighter weights. */
+CLAREND_API HGLOBAL VuxUnSharpMask(HGLOBAL handle, int32_t type, int32_t* err);
+/* 3x3 sharpening (1, 3, 16, 17) or softening (32..35) of a 24-bit picture. */
+CLAREND_API BITMAPINFOHEADER* VuxPtrFilter(BITMAPINFOHEADER* header, int32_t type, int32_t* err);
+/* The convolution over height rows of stride bytes; writes nothing for a width under 3 or a
+ * divisor of 0. The answer carries no meaning. */
+CLAREND_API int32_t VuxFilter_3x3(const uint8_t* source, uint8_t* destination, int32_t width,
+                                  int32_t height, int32_t stride, int32_t corner, int32_t edge,
+                                  int32_t centre, int32_t divisor);
+/* Removes vertical streaks: flags 1 skips the colour pass, 2 and 4 narrow its window, 8 skips
+ * the brightness pass. Answers its copy also when a later step fails, with the code in err. */
+CLAREND_API HGLOBAL VuxDestreakImage(HGLOBAL handle, int32_t flags, int32_t* err);
+/* Straightens and crops a scanned page; 0 asks for the computed size. */
+CLAREND_API HGLOBAL VuxDeskewImage(HGLOBAL handle, int32_t width, int32_t height, int32_t* err);
+/* Turns by angle tenths of a degree (-450..450, clockwise as seen) and crops the empty corners;
+ * 0 asks for the computed size. Note the height comes first. */
+CLAREND_API HGLOBAL VuxRotateImage(HGLOBAL handle, int32_t angle, int32_t height, int32_t width,
+                                   int32_t* err);
+/* Mode 2 a quarter turn clockwise, 4 a half turn, 6 counter-clockwise; bit 0 flips the rows
+ * after the turn. Bottom-up pictures of 4, 8, 16 or 24 bits only. */
+CLAREND_API HGLOBAL VuxRotateDib(HGLOBAL handle, int32_t mode, int32_t* err);
+
 #ifdef __cplusplus
 }
 #endif

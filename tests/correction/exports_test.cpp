@@ -41,10 +41,12 @@ constexpr bool Sanitized =
     false;
 #endif
 
-TEST(ClarendFile, ExportsExactlyTheRedEyeFunctions) {
+TEST(ClarendFile, ExportsExactlyTheCorrections) {
     const auto symbols = lastWords(output("nm -D --defined-only '" CLAREND_LIBRARY "' 2>&1"), "");
     EXPECT_EQ(symbols, (std::set<std::string>{"hVuxFixRedEye", "hVuxFixRedEye2", "pVuxFixRedEye",
-                                              "pVuxFixRedEye2"}));
+                                              "pVuxFixRedEye2", "VuxBrightContrastGamma",
+                                              "VuxUnSharpMask", "VuxPtrFilter", "VuxFilter_3x3",
+                                              "VuxDestreakImage", "VuxRotateDib"}));
 }
 
 TEST(ClarendFile, NeedsOnlyTheCLibraryAndTheMathsLibrary) {
