@@ -1,8 +1,8 @@
 #include "direct_show.h"
 
 #include "command_line.h"
-#include "file_masks.h"
 #include "frame_host.h"
+#include "path_text.h"
 #include "prompter.h"
 
 #include <QFileInfo>
@@ -21,7 +21,7 @@ void directshow(const QString& path, TMainState& state, TFrameHost& host, TPromp
             (file.isDir() ? file.absoluteFilePath() : file.absolutePath()) + u'/';
         if (host.TreeFolder() != folder) host.SetTreeFolder(folder);
         QString& filter = state.Settings.CurrentFilter;
-        if (!filter.isEmpty() && !PassesMaskList(path, filter)) filter.clear();
+        if (!filter.isEmpty() && !ExtInList(path, filter)) filter.clear();
         host.RefreshFileList();
         if (host.IsSupportedImage(path)) {
             state.CurrentFile = path;
