@@ -4,6 +4,7 @@
 #include "clarend.h"
 #include "destreak.h"
 #include "filter_3x3.h"
+#include "free_rotation.h"
 #include "quarter_turns.h"
 #include "tone_curve.h"
 
@@ -31,6 +32,10 @@ int32_t VuxFilter_3x3(const uint8_t* source, uint8_t* destination, int32_t width
 
 HGLOBAL VuxDestreakImage(HGLOBAL handle, int32_t flags, int32_t* err) {
     return DestreakImage(handle, flags, err);
+}
+
+HGLOBAL VuxRotateImage(HGLOBAL handle, int32_t angle, int32_t height, int32_t width, int32_t* err) {
+    return RotateImage(handle, angle, height, width, err);
 }
 
 HGLOBAL VuxRotateDib(HGLOBAL handle, int32_t mode, int32_t* err) {

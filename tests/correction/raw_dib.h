@@ -106,6 +106,7 @@ inline TRawDib AsDib(const TAnswer& a) {
     const BITMAPINFOHEADER& h = a.Header();
     TRawDib dib(h.biWidth, h.biHeight, h.biBitCount, h.biClrUsed);
     dib.Bytes = a.Bytes;
-    dib.Bytes.resize(std::max(dib.Bytes.size(), dib.Offset() + size_t(dib.Stride()) * h.biHeight));
+    const size_t rows = size_t(h.biHeight < 0 ? -int64_t(h.biHeight) : h.biHeight);
+    dib.Bytes.resize(std::max(dib.Bytes.size(), dib.Offset() + size_t(dib.Stride()) * rows));
     return dib;
 }
