@@ -50,10 +50,11 @@ private:
 } // namespace
 
 TConvertdlg::TConvertdlg(TPixelGraphic& editImage, TJPEGSettings settings, TPrompter& prompter,
-                         QWidget* parent)
+                         QWidget* parent, const THelpTopic& help)
     : FEditImage(editImage), FSettings(settings), FPrompter(prompter),
-      FAskQuality(
-          [parent](const TJPEGQuestion& question) { return RunJPEGDialog(question, parent); }) {}
+      FAskQuality([parent, help](const TJPEGQuestion& question) {
+          return RunJPEGDialog(question, parent, help);
+      }) {}
 
 bool TConvertdlg::saveimage(const QString& path) {
     const TBusyCursor busy;

@@ -25,9 +25,9 @@ public:
     using TQualityAsker = std::function<TJPEGChoice(const TJPEGQuestion&)>;
 
     // Reader and colour warnings of the save are asked through the library's warning box, which
-    // the main window installs. The JPEG dialog is modal to parent.
+    // the main window installs. The JPEG dialog is modal to parent; its Help opens help.
     TConvertdlg(TPixelGraphic& editImage, TJPEGSettings settings, TPrompter& prompter,
-                QWidget* parent = nullptr);
+                QWidget* parent = nullptr, const THelpTopic& help = {});
 
     // On any failure "Error encountered saving the file, <path>!" is shown and false answered.
     bool saveimage(const QString& path);

@@ -2,7 +2,6 @@
 
 #include "pg_image.h"
 #include "pg_image_layout.h"
-#include "prompter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <exception>
 
 namespace {
 
@@ -182,21 +180,20 @@ bool& CropShowFullSize() {
     return showFullSize;
 }
 
-bool ApplyCrop(TPixelGraphic& editImage, const TCropMargins& m, const TProgressGauge& gauge) {
-    const int w = editImage.Width() - m.Left - m.Right, h = editImage.Height() - m.Top - m.Bottom;
-    if (editImage.Empty() || std::min({m.Top, m.Left, m.Right, m.Bottom}) < 0 || w < 1 || h < 1)
-        return false;
-    std::unique_ptr<TPixelGraphic> cropped = NewImageLike(editImage, w, h);
-    {
-        const TGaugeScope progress(*cropped, gauge);
-        cropped->CopyRect(0, 0, editImage, m.Top, m.Left, h, w);
-    }
-    editImage.Assign(cropped.get());
-    return true;
+std::unique_ptr<TPixelGraphic> CroppedCopy(const TPixelGraphic& source, const TCropMargins& m,
+                                           const TPGProgressEvent& progress) {
+    const int w = source.Width() - m.Left - m.Right, h = source.Height() - m.Top - m.Bottom;
+    if (source.Empty() || std::min({m.Top, m.Left, m.Right, m.Bottom}) < 0 || w < 1 || h < 1)
+        return nullptr;
+    std::unique_ptr<TPixelGraphic> cropped = NewImageLike(source, w, h);
+    cropped->OnProgress = progress;
+    cropped->CopyRect(0, 0, source, m.Top, m.Left, h, w);
+    cropped->OnProgress = nullptr;
+    return cropped;
 }
 
-Tdlgcrop::Tdlgcrop(const TPixelGraphic& editImage, TCropPurpose purpose, QWidget* parent)
-    : QDialog(parent), FModel(editImage.Width(), editImage.Height()),
+Tdlgcrop::Tdlgcrop(const TEditCall& call, TCropPurpose purpose)
+    : TEditDialog(call, 607), FModel(call.EditImage.Width(), call.EditImage.Height()),
       FShading(purpose == TCropPurpose::Crop) {
     const bool redEye = purpose == TCropPurpose::RedEye;
     setWindowTitle(redEye ? QStringLiteral("Remove Red Eye") : QStringLiteral("Crop Image"));
@@ -208,12 +205,11 @@ Tdlgcrop::Tdlgcrop(const TPixelGraphic& editImage, TCropPurpose purpose, QWidget
     tmrShade = new QTimer(this);
     tmrShade->setSingleShot(true);
     tmrShade->setInterval(4);
-    buildViewer(editImage);
+    buildViewer(call.EditImage);
     buildMargins();
     buildAspect();
     chkshowfullsize = new QCheckBox(QStringLiteral("Show image full size"), this);
     chkshowfullsize->setChecked(CropShowFullSize());
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
     auto* margins = new QFormLayout;
     margins->addRow(QStringLiteral("Top:"), SpnCroptop);
@@ -232,7 +228,7 @@ Tdlgcrop::Tdlgcrop(const TPixelGraphic& editImage, TCropPurpose purpose, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblHint);
     layout->addLayout(body, 1);
-    layout->addWidget(buttons);
+    layout->addWidget(Buttons);
     resize(640, 480);
 
     showFullSize(CropShowFullSize());
@@ -240,8 +236,6 @@ Tdlgcrop::Tdlgcrop(const TPixelGraphic& editImage, TCropPurpose purpose, QWidget
     showSelection();
     connect(chkshowfullsize, &QCheckBox::toggled, this, [this](bool on) { showFullSize(on); });
     connect(tmrShade, &QTimer::timeout, this, [this] { PGImage1->PicBox().update(); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &Tdlgcrop::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 Tdlgcrop::~Tdlgcrop() {
@@ -383,24 +377,28 @@ TPGRect Tdlgcrop::SelectionRect() const {
 }
 
 void Tdlgcrop::accept() {
-    CropShowFullSize() = chkshowfullsize->isChecked();
-    QDialog::accept();
+    if (!Working()) CropShowFullSize() = chkshowfullsize->isChecked();
+    TEditDialog::accept();
 }
 
-bool RunCropDialog(TPixelGraphic& editImage, TPrompter& prompter, const TProgressGauge& gauge,
-                   QWidget* parent) {
-    Tdlgcrop dialog(editImage, TCropPurpose::Crop, parent);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    try {
-        return ApplyCrop(editImage, dialog.Model().Margins(), gauge);
-    } catch (const std::exception& e) {
-        prompter.Message(TPromptKind::Error, QString::fromStdString(e.what()));
-        return false;
-    }
+std::optional<TEditOperation> Tdlgcrop::Operation() {
+    const TCropMargins& m = FModel.Margins();
+    if (!FShading || EditImage().Empty() || EditImage().Width() - m.Left - m.Right < 1 ||
+        EditImage().Height() - m.Top - m.Bottom < 1)
+        return std::nullopt;
+    return [m](const TPixelGraphic& source, const TPGProgressEvent& progress) {
+        return CroppedCopy(source, m, progress);
+    };
 }
 
-std::optional<TPGRect> PickRedEyeArea(const TPixelGraphic& editImage, QWidget* parent) {
-    Tdlgcrop dialog(editImage, TCropPurpose::RedEye, parent);
+bool RunCropDialog(const TEditCall& call) {
+    Tdlgcrop dialog(call, TCropPurpose::Crop);
+    dialog.exec();
+    return dialog.Changed();
+}
+
+std::optional<TPGRect> PickRedEyeArea(const TEditCall& call) {
+    Tdlgcrop dialog(call, TCropPurpose::RedEye);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.SelectionRect();
 }

@@ -17,7 +17,6 @@ class QLabel;
 class QSpinBox;
 class QTimer;
 class TPGImage;
-class TPrompter;
 
 struct TCropMargins {
     int Top = 0, Left = 0, Right = 0, Bottom = 0;
@@ -89,9 +88,9 @@ bool& CropShowFullSize();
 
 enum class TCropPurpose { Crop, RedEye };
 
-class Tdlgcrop : public QDialog {
+class Tdlgcrop : public TEditDialog {
 public:
-    Tdlgcrop(const TPixelGraphic& editImage, TCropPurpose purpose, QWidget* parent = nullptr);
+    Tdlgcrop(const TEditCall& call, TCropPurpose purpose);
     ~Tdlgcrop() override;
 
     const TCropModel& Model() const { return FModel; }
@@ -108,6 +107,10 @@ public:
     QComboBox* cbxAspect;
     QCheckBox* chkUpright;
     QTimer* tmrShade; // one shot, 4 ms after a selection change
+
+protected:
+    // Cropping: the rectangle the margins leave; the red-eye picker changes nothing.
+    std::optional<TEditOperation> Operation() override;
 
 private:
     void buildViewer(const TPixelGraphic& editImage);
@@ -130,13 +133,13 @@ private:
     int FAnchorX = 0, FAnchorY = 0;
 };
 
-// Crops the edit image to what the margins leave; answers whether it did. A failure leaves the
-// image as it was and raises.
-bool ApplyCrop(TPixelGraphic& editImage, const TCropMargins& margins, const TProgressGauge& gauge);
+// What the margins leave of source; nothing when they leave no pixel. Raises the library's error
+// when the copy cannot be made.
+std::unique_ptr<TPixelGraphic> CroppedCopy(const TPixelGraphic& source, const TCropMargins& margins,
+                                           const TPGProgressEvent& progress = {});
 
-// Opens the crop dialog; on OK crops the edit image. Answers whether the image changed; a
+// Opens the crop dialog; OK crops the edit image as a job. Answers whether the image changed; a
 // failure is told through the prompter.
-bool RunCropDialog(TPixelGraphic& editImage, TPrompter& prompter, const TProgressGauge& gauge,
-                   QWidget* parent);
+bool RunCropDialog(const TEditCall& call);
 // Opens the dialog as the red-eye picker; the area chosen, nothing after Cancel.
-std::optional<TPGRect> PickRedEyeArea(const TPixelGraphic& editImage, QWidget* parent);
+std::optional<TPGRect> PickRedEyeArea(const TEditCall& call);

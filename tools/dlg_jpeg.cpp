@@ -41,7 +41,7 @@ void TJPEGQualityModel::EnterPressed() {
     FText = QString::number(FPosition);
 }
 
-TdlgJPEG::TdlgJPEG(const TJPEGQuestion& question, QWidget* parent)
+TdlgJPEG::TdlgJPEG(const TJPEGQuestion& question, QWidget* parent, const THelpTopic& help)
     : QDialog(parent), FModel(question.Position), FOfferDefault(question.OfferDefault) {
     setWindowTitle(QStringLiteral("JPEG Compression Setting"));
     PromptLabel = new QLabel(
@@ -60,6 +60,7 @@ TdlgJPEG::TdlgJPEG(const TJPEGQuestion& question, QWidget* parent)
         QStringLiteral("Do not prompt me.  Always use this setting when saving JPEGs"), this);
     Chksetasdefault->setVisible(FOfferDefault);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    btnHelp = AddHelpButton(*buttons, 603, help);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PromptLabel);
@@ -103,8 +104,8 @@ TJPEGChoice TdlgJPEG::Choice() const {
     return {FModel.Position(), FOfferDefault && Chksetasdefault->isChecked()};
 }
 
-TJPEGChoice RunJPEGDialog(const TJPEGQuestion& question, QWidget* parent) {
-    TdlgJPEG dialog(question, parent);
+TJPEGChoice RunJPEGDialog(const TJPEGQuestion& question, QWidget* parent, const THelpTopic& help) {
+    TdlgJPEG dialog(question, parent, help);
     dialog.exec();
     return dialog.Choice();
 }

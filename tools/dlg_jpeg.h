@@ -2,12 +2,15 @@
 // The JPEG quality dialog: an edit box and a track bar kept in step, and the choice to use the
 // quality from now on without asking. It has no Cancel: closing it in any way counts as OK.
 
+#include "edit_image.h"
+
 #include <QDialog>
 #include <QString>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSlider;
 
 // The quality box and the track bar, without widgets. The track keeps 1..100; the box holds
@@ -46,7 +49,7 @@ struct TJPEGChoice {
 
 class TdlgJPEG : public QDialog {
 public:
-    TdlgJPEG(const TJPEGQuestion& question, QWidget* parent = nullptr);
+    TdlgJPEG(const TJPEGQuestion& question, QWidget* parent = nullptr, const THelpTopic& help = {});
 
     TJPEGChoice Choice() const;
     const TJPEGQualityModel& Model() const { return FModel; }
@@ -57,6 +60,7 @@ public:
     QLineEdit* QualityEdit;
     QSlider* QualityTrack;
     QCheckBox* Chksetasdefault;
+    QPushButton* btnHelp;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,4 +73,5 @@ private:
 };
 
 // Opens the dialog modally and answers the choice made.
-TJPEGChoice RunJPEGDialog(const TJPEGQuestion& question, QWidget* parent);
+TJPEGChoice RunJPEGDialog(const TJPEGQuestion& question, QWidget* parent,
+                          const THelpTopic& help = {});

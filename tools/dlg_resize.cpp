@@ -1,7 +1,5 @@
 #include "dlg_resize.h"
 
-#include "prompter.h"
-
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -12,7 +10,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <exception>
 
 namespace {
 
@@ -73,20 +70,18 @@ void TResizeModel::SetMaintainAspect(bool on) {
     SetWidthPercent(FWidthPercent);
 }
 
-bool ApplyResize(TPixelGraphic& editImage, const TResizeModel& model, const TProgressGauge& gauge) {
-    if (!model.ResizeWanted() || editImage.Empty()) return false;
-    const int w = model.WidthPixels(), h = model.HeightPixels();
-    std::unique_ptr<TPixelGraphic> resized = NewImageLike(editImage, w, h);
-    {
-        const TGaugeScope progress(*resized, gauge);
-        resized->StretchCopy(0, 0, editImage, editImage.Height(), editImage.Width(), 0, 0, h, w);
-    }
-    editImage.Assign(resized.get());
-    return true;
+std::unique_ptr<TPixelGraphic> ResizedCopy(const TPixelGraphic& source, int w, int h,
+                                           const TPGProgressEvent& progress) {
+    std::unique_ptr<TPixelGraphic> resized = NewImageLike(source, w, h);
+    resized->OnProgress = progress;
+    resized->StretchCopy(0, 0, source, source.Height(), source.Width(), 0, 0, h, w);
+    resized->OnProgress = nullptr;
+    return resized;
 }
 
-TdlgResize::TdlgResize(const TPixelGraphic& editImage, QWidget* parent)
-    : QDialog(parent), FModel(editImage.Width(), editImage.Height()) {
+TdlgResize::TdlgResize(const TEditCall& call)
+    : TEditDialog(call, 606), FModel(call.EditImage.Width(), call.EditImage.Height()) {
+    const TPixelGraphic& editImage = call.EditImage;
     setWindowTitle(QStringLiteral("Image Resize Dialog"));
     lblCurrentWidth = new QLabel(QString::number(editImage.Width()), this);
     lblCurrentHeight = new QLabel(QString::number(editImage.Height()), this);
@@ -99,7 +94,6 @@ TdlgResize::TdlgResize(const TPixelGraphic& editImage, QWidget* parent)
     spnwidthperc = makeBox(10), spnheightperc = makeBox(10);
     chkMaintainAspect = new QCheckBox(QStringLiteral("Maintain Aspect Ratio of image"), this);
     chkMaintainAspect->setChecked(FModel.MaintainAspect());
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Current width:"), lblCurrentWidth);
@@ -111,7 +105,7 @@ TdlgResize::TdlgResize(const TPixelGraphic& editImage, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(chkMaintainAspect);
-    layout->addWidget(buttons);
+    layout->addWidget(Buttons);
     showModel();
 
     onChange(spnwidth, &TResizeModel::SetWidthPixels);
@@ -122,8 +116,6 @@ TdlgResize::TdlgResize(const TPixelGraphic& editImage, QWidget* parent)
         FModel.SetMaintainAspect(on);
         showModel();
     });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 template <class F>
@@ -148,14 +140,16 @@ void TdlgResize::showModel() {
     show(spnheightperc, FModel.HeightPercent());
 }
 
-bool RunResizeDialog(TPixelGraphic& editImage, TPrompter& prompter, const TProgressGauge& gauge,
-                     QWidget* parent) {
-    TdlgResize dialog(editImage, parent);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    try {
-        return ApplyResize(editImage, dialog.Model(), gauge);
-    } catch (const std::exception& e) {
-        prompter.Message(TPromptKind::Error, QString::fromStdString(e.what()));
-        return false;
-    }
+std::optional<TEditOperation> TdlgResize::Operation() {
+    if (!FModel.ResizeWanted() || EditImage().Empty()) return std::nullopt;
+    return [w = FModel.WidthPixels(), h = FModel.HeightPixels()](const TPixelGraphic& source,
+                                                                 const TPGProgressEvent& progress) {
+        return ResizedCopy(source, w, h, progress);
+    };
+}
+
+bool RunResizeDialog(const TEditCall& call) {
+    TdlgResize dialog(call);
+    dialog.exec();
+    return dialog.Changed();
 }

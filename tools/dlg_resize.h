@@ -9,7 +9,6 @@
 class QCheckBox;
 class QLabel;
 class QSpinBox;
-class TPrompter;
 
 // The four sizes without widgets. Sizes are computed in integers and kept at least 1; they are
 // never clamped to what a box can show, so OK applies exactly what the model holds.
@@ -41,13 +40,13 @@ private:
     bool FMaintainAspect = true;
 };
 
-// Replaces the edit image by a resampled copy of the model's size; answers whether it did. A
-// failure (a size beyond the library's cap) leaves the image as it was and raises.
-bool ApplyResize(TPixelGraphic& editImage, const TResizeModel& model, const TProgressGauge& gauge);
+// A resampled copy of source at w x h. Raises the library's error for a size beyond its cap.
+std::unique_ptr<TPixelGraphic> ResizedCopy(const TPixelGraphic& source, int w, int h,
+                                           const TPGProgressEvent& progress);
 
-class TdlgResize : public QDialog {
+class TdlgResize : public TEditDialog {
 public:
-    TdlgResize(const TPixelGraphic& editImage, QWidget* parent = nullptr);
+    explicit TdlgResize(const TEditCall& call);
 
     const TResizeModel& Model() const { return FModel; }
 
@@ -59,6 +58,9 @@ public:
     QSpinBox* spnheightperc;
     QCheckBox* chkMaintainAspect;
 
+protected:
+    std::optional<TEditOperation> Operation() override;
+
 private:
     void showModel();
     template <class F>
@@ -67,7 +69,6 @@ private:
     TResizeModel FModel;
 };
 
-// Opens the dialog on the edit image; on OK resizes it with the gauge showing the progress.
-// Answers whether the image changed; a failure is told through the prompter.
-bool RunResizeDialog(TPixelGraphic& editImage, TPrompter& prompter, const TProgressGauge& gauge,
-                     QWidget* parent);
+// Opens the dialog on the edit image; OK resizes it as a job with the gauge showing the
+// progress. Answers whether the image changed; a failure is told through the prompter.
+bool RunResizeDialog(const TEditCall& call);

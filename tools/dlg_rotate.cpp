@@ -1,68 +1,116 @@
 #include "dlg_rotate.h"
 
-#include "prompter.h"
-
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <exception>
+#include <algorithm>
+
+namespace {
+
+constexpr int lowestAngle = -359, highestAngle = 359, angleStep = 90;
+
+std::unique_ptr<TPixelGraphic> flippedCopy(const TPixelGraphic& source, bool horizontal,
+                                           const TPGProgressEvent& progress) {
+    std::unique_ptr<TPixelGraphic> flipped = NewImageLike(source, 1, 1);
+    flipped->Assign(&source);
+    flipped->OnProgress = progress;
+    horizontal ? flipped->FlipHorizontal() : flipped->FlipVertical();
+    flipped->OnProgress = nullptr;
+    return flipped;
+}
+
+} // namespace
 
 std::optional<int> RotateAngleOf(const QString& text) {
     bool number = false;
     const int angle = text.trimmed().toInt(&number);
-    if (!number || angle < -359 || angle > 359) return std::nullopt;
+    if (!number || angle < lowestAngle || angle > highestAngle) return std::nullopt;
     return angle;
 }
 
-bool dorotate(TPixelGraphic& editImage, int angle, const TProgressGauge& gauge) {
-    if (angle < 0) angle += 360;
-    TPixelGraphic rotated;
-    rotated.Assign(&editImage);
-    rotated.SetRotateInterpolate(false);
-    {
-        const TGaugeScope progress(rotated, gauge);
-        rotated.Rotate(true, editImage, angle);
-    }
-    editImage.Assign(&rotated);
-    return true;
+std::optional<int> SteppedRotateAngle(const QString& text, int steps) {
+    const std::optional<int> angle = RotateAngleOf(text);
+    if (!angle) return std::nullopt;
+    return static_cast<int>(
+        std::clamp<int64_t>(*angle + int64_t(steps) * angleStep, lowestAngle, highestAngle));
 }
 
-bool ApplyTransform(TPixelGraphic& editImage, TTransformChoice choice, std::optional<int> angle,
-                    const TProgressGauge& gauge) {
+std::unique_ptr<TPixelGraphic> RotatedCopy(const TPixelGraphic& source, int angle,
+                                           const TPGProgressEvent& progress) {
+    if (angle < 0) angle += 360;
+    std::unique_ptr<TPixelGraphic> rotated = NewImageLike(source, 1, 1);
+    rotated->SetRotateInterpolate(false);
+    rotated->OnProgress = progress;
+    rotated->Rotate(true, source, angle);
+    rotated->OnProgress = nullptr;
+    return rotated;
+}
+
+bool dorotate(TEditJob& job, int angle) {
+    return job.Start([angle](const TPixelGraphic& source, const TPGProgressEvent& progress) {
+        return RotatedCopy(source, angle, progress);
+    });
+}
+
+std::optional<TEditOperation> TransformOperation(TTransformChoice choice,
+                                                 std::optional<int> angle) {
     switch (choice) {
     case TTransformChoice::Rotate:
-        return angle && dorotate(editImage, *angle, gauge);
-    case TTransformChoice::FlipHorizontal: {
-        const TGaugeScope progress(editImage, gauge);
-        editImage.FlipHorizontal();
-        return true;
+        if (!angle) return std::nullopt;
+        return [angle = *angle](const TPixelGraphic& source, const TPGProgressEvent& progress) {
+            return RotatedCopy(source, angle, progress);
+        };
+    case TTransformChoice::FlipHorizontal:
+    case TTransformChoice::FlipVertical:
+        return [horizontal = choice == TTransformChoice::FlipHorizontal](
+                   const TPixelGraphic& source, const TPGProgressEvent& progress) {
+            return flippedCopy(source, horizontal, progress);
+        };
     }
-    case TTransformChoice::FlipVertical: {
-        const TGaugeScope progress(editImage, gauge);
-        editImage.FlipVertical();
-        return true;
-    }
-    }
-    return false;
+    return std::nullopt;
 }
 
-Tdlgrotate::Tdlgrotate(QWidget* parent) : QDialog(parent) {
+TRotateSpin::TRotateSpin(QWidget* parent) : QAbstractSpinBox(parent) {
+    lineEdit()->setMaxLength(4);
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        update(); // the arrows follow the angle
+        if (OnChange) OnChange();
+    });
+}
+
+void TRotateSpin::SetText(const QString& text) {
+    lineEdit()->setText(text);
+}
+
+void TRotateSpin::stepBy(int steps) {
+    if (const std::optional<int> angle = SteppedRotateAngle(text(), steps))
+        SetText(QString::number(*angle));
+}
+
+QAbstractSpinBox::StepEnabled TRotateSpin::stepEnabled() const {
+    const std::optional<int> angle = RotateAngleOf(text());
+    StepEnabled enabled = StepNone;
+    if (angle && *angle < highestAngle) enabled |= StepUpEnabled;
+    if (angle && *angle > lowestAngle) enabled |= StepDownEnabled;
+    return enabled;
+}
+
+Tdlgrotate::Tdlgrotate(const TEditCall& call) : TEditDialog(call, 605) {
     setWindowTitle(QStringLiteral("Transform Image"));
     rdbrotate = new QRadioButton(QStringLiteral("Rotate it"), this);
     rdbrotate->setChecked(true);
-    edtrotate = new QLineEdit(QStringLiteral("90"), this);
-    edtrotate->setMaxLength(4);
-    lbldegrees = new QPushButton(QStringLiteral("degrees clockwise"), this);
-    lbldegrees->setFlat(true);
-    lbldegrees->setAutoDefault(false);
+    edtrotate = new TRotateSpin(this);
+    edtrotate->SetText(QStringLiteral("90"));
+    lbldegrees = new QLabel(QStringLiteral("degrees clockwise"), this);
+    lbldegrees->installEventFilter(this);
     rdbFlipHorz = new QRadioButton(QStringLiteral("Flip it horizontally"), this);
     rdbFlipVert = new QRadioButton(QStringLiteral("Flip it vertically"), this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    btnOK = buttons->button(QDialogButtonBox::Ok);
 
     auto* grid = new QGridLayout;
     grid->addWidget(rdbrotate, 0, 0);
@@ -72,13 +120,20 @@ Tdlgrotate::Tdlgrotate(QWidget* parent) : QDialog(parent) {
     grid->addWidget(rdbFlipVert, 2, 0, 1, 3);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addWidget(buttons);
+    layout->addWidget(Buttons);
 
-    connect(lbldegrees, &QPushButton::clicked, this, [this] { rdbrotate->setChecked(true); });
-    connect(edtrotate, &QLineEdit::textChanged, this, [this] { updateOK(); });
+    edtrotate->OnChange = [this] { updateOK(); };
     connect(rdbrotate, &QRadioButton::toggled, this, [this] { updateOK(); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+bool Tdlgrotate::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != lbldegrees || event->type() != QEvent::MouseButtonRelease) return false;
+    // The label belongs to "Rotate it": a click chooses it (one of the three is always chosen,
+    // so it is never turned off) and puts the angle up for typing.
+    rdbrotate->setChecked(true);
+    edtrotate->setFocus();
+    edtrotate->selectAll();
+    return true;
 }
 
 TTransformChoice Tdlgrotate::Choice() const {
@@ -91,19 +146,17 @@ std::optional<int> Tdlgrotate::Angle() const {
     return RotateAngleOf(edtrotate->text());
 }
 
+std::optional<TEditOperation> Tdlgrotate::Operation() {
+    return TransformOperation(Choice(), Angle());
+}
+
 void Tdlgrotate::updateOK() {
     // A rotation needs an angle; a flip needs none.
     btnOK->setEnabled(Choice() != TTransformChoice::Rotate || Angle().has_value());
 }
 
-bool RunRotateDialog(TPixelGraphic& editImage, TPrompter& prompter, const TProgressGauge& gauge,
-                     QWidget* parent) {
-    Tdlgrotate dialog(parent);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    try {
-        return ApplyTransform(editImage, dialog.Choice(), dialog.Angle(), gauge);
-    } catch (const std::exception& e) {
-        prompter.Message(TPromptKind::Error, QString::fromStdString(e.what()));
-        return false;
-    }
+bool RunRotateDialog(const TEditCall& call) {
+    Tdlgrotate dialog(call);
+    dialog.exec();
+    return dialog.Changed();
 }

@@ -7,9 +7,12 @@
 #include "dlg_rotate.h"
 #include "dlg_zoom.h"
 #include "pg_image.h"
+#include "scripted_prompter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,8 +21,12 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -35,11 +42,38 @@ void paint(TPixelGraphic& image, int w, int h) {
         for (int x = 0; x < w; ++x) image.SetPixelColor(x, y, PGColor(x * 2, y * 3, 100));
 }
 
+// The gauge as the main window's: what it showed, and what it was asked to do meanwhile.
 struct TGaugeRecord {
     std::vector<int> Shown;
     int Hidden = 0;
-    TProgressGauge Gauge{[this](int percent) { Shown.push_back(percent); }, [this] { ++Hidden; }};
+    std::function<void()> WhileShown, WhenHidden;
+    TProgressGauge Gauge{[this](int percent) {
+                             Shown.push_back(percent);
+                             if (WhileShown) WhileShown();
+                         },
+                         [this] {
+                             ++Hidden;
+                             if (WhenHidden) WhenHidden();
+                         }};
 };
+
+// What the caller hands a dialog, with a gauge and a help that record.
+struct TCaller {
+    explicit TCaller(TPixelGraphic& edit)
+        : Call{edit, Prompter, Gauge.Gauge, [this](int topic) { Topics.push_back(topic); }} {}
+    TScriptedPrompter Prompter;
+    TGaugeRecord Gauge;
+    std::vector<int> Topics;
+    TEditCall Call;
+};
+
+// Runs the dialog's own event loop, whose first turn presses OK; a dialog still open after ten
+// seconds is ended with -1.
+int execPressingOK(TEditDialog& dialog) {
+    QTimer::singleShot(0, &dialog, [&dialog] { dialog.btnOK->click(); });
+    QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(-1); });
+    return dialog.exec();
+}
 
 TEST(JPEGDialog, TheBoxAndTheTrackDriveEachOtherAndEscapeMeansOK) {
     TdlgJPEG dialog({QString(), 85, true});
@@ -75,7 +109,8 @@ TEST(JPEGDialog, TheBatchQuestionHasItsPromptAndNoCheckBox) {
 TEST(ResizeDialog, TypingInOneBoxFillsTheOthers) {
     TPixelGraphic edit;
     paint(edit, 1000, 750);
-    TdlgResize dialog(edit);
+    TCaller caller(edit);
+    TdlgResize dialog(caller.Call);
     dialog.show();
     typeInto(dialog.spnwidth, "333");
     EXPECT_EQ(dialog.spnwidthperc->value(), 33);
@@ -93,37 +128,137 @@ TEST(ResizeDialog, TypingInOneBoxFillsTheOthers) {
 TEST(ResizeDialog, AWidthPastTheBoxesIsShownAsItIs) {
     TPixelGraphic edit;
     paint(edit, 12000, 3);
-    TdlgResize dialog(edit);
+    TCaller caller(edit);
+    TdlgResize dialog(caller.Call);
     EXPECT_EQ(dialog.spnwidth->value(), 12000);
     EXPECT_FALSE(dialog.Model().ResizeWanted());
 }
 
-TEST(Resize, ResamplesToTheModelsSizeWithTheGauge) {
+TEST(ResizeDialog, OKResamplesAsAJobWhileTheDialogStaysOpen) {
     TPixelGraphic edit;
-    paint(edit, 50, 40);
-    TResizeModel model(50, 40);
-    model.SetWidthPercent(1);
-    TGaugeRecord gauge;
-    ASSERT_TRUE(ApplyResize(edit, model, gauge.Gauge));
-    EXPECT_EQ(edit.Width(), 1);
-    EXPECT_EQ(edit.Height(), 1);
-    EXPECT_FALSE(gauge.Shown.empty());
-    EXPECT_EQ(gauge.Hidden, 1);
+    paint(edit, 1000, 750);
+    TCaller caller(edit);
+    TdlgResize dialog(caller.Call);
+    dialog.spnwidthperc->setValue(50);
+    std::vector<int> widthsWhileWorking;
+    int heldControls = 0;
+    caller.Gauge.WhileShown = [&] {
+        widthsWhileWorking.push_back(edit.Width());
+        heldControls += dialog.Working() && !dialog.btnOK->isEnabled() &&
+                        !dialog.spnwidth->isEnabled() && dialog.isVisible();
+    };
+    EXPECT_EQ(execPressingOK(dialog), QDialog::Accepted);
+    EXPECT_TRUE(dialog.Changed());
+    EXPECT_EQ(edit.Width(), 500);
+    EXPECT_EQ(edit.Height(), 375);
+    ASSERT_GT(caller.Gauge.Shown.size(), 1u) << "progress arrives from the worker";
+    EXPECT_EQ(heldControls, int(caller.Gauge.Shown.size()));
+    EXPECT_EQ(widthsWhileWorking, std::vector<int>(widthsWhileWorking.size(), 1000))
+        << "the edit image is replaced only when the job is done";
+    EXPECT_EQ(caller.Gauge.Hidden, 1);
 }
 
-TEST(Resize, ASizeBeyondTheCapLeavesThePicture) {
+TEST(ResizeDialog, ASizeBeyondTheCapIsToldAndLeavesThePicture) {
     TPixelGraphic edit;
     paint(edit, 60000, 4);
-    TResizeModel model(60000, 4);
-    model.SetWidthPercent(9999);
-    TGaugeRecord gauge;
-    EXPECT_THROW(ApplyResize(edit, model, gauge.Gauge), EPixelGraphic);
+    TCaller caller(edit);
+    TdlgResize dialog(caller.Call);
+    dialog.spnwidthperc->setValue(9999);
+    EXPECT_EQ(execPressingOK(dialog), QDialog::Accepted) << "the dialog closes with OK";
+    EXPECT_FALSE(dialog.Changed());
+    ASSERT_EQ(caller.Prompter.Shown().size(), 1u);
+    EXPECT_EQ(std::get<TPrompt>(caller.Prompter.Shown()[0]).Kind, TPromptKind::Error);
+    EXPECT_FALSE(caller.Prompter.ShownTexts()[0].isEmpty());
     EXPECT_EQ(edit.Width(), 60000);
     EXPECT_EQ(edit.GetPixelColor(7, 2), PGColor(14, 6, 100));
+    EXPECT_EQ(caller.Gauge.Hidden, 1);
+}
+
+TEST(ResizeDialog, OKAtAHundredPercentClosesWithoutAJob) {
+    TPixelGraphic edit;
+    paint(edit, 1000, 750);
+    TCaller caller(edit);
+    TdlgResize dialog(caller.Call);
+    dialog.spnwidth->setValue(1005);
+    EXPECT_EQ(execPressingOK(dialog), QDialog::Accepted);
+    EXPECT_FALSE(dialog.Changed());
+    EXPECT_EQ(edit.Width(), 1000);
+    EXPECT_TRUE(caller.Gauge.Shown.empty());
+}
+
+// An edit dialog whose work goes on until it is asked to stop.
+class TStallingDialog : public TEditDialog {
+public:
+    explicit TStallingDialog(const TEditCall& call) : TEditDialog(call, 1) {
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(Buttons);
+    }
+
+protected:
+    std::optional<TEditOperation> Operation() override {
+        return [](const TPixelGraphic& source, const TPGProgressEvent& progress) {
+            auto copy = NewImageLike(source, 2, 2);
+            for (bool abort = false; !abort;) {
+                progress(*copy, 1, 2, abort);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return copy;
+        };
+    }
+};
+
+TEST(EditDialog, CancelDuringTheJobStopsItAndKeepsTheDialogOpen) {
+    TPixelGraphic edit;
+    paint(edit, 8, 6);
+    TCaller caller(edit);
+    TStallingDialog dialog(caller.Call);
+    QPushButton* cancel = dialog.Buttons->button(QDialogButtonBox::Cancel);
+    bool cancelEnabled = false;
+    caller.Gauge.WhileShown = [&] {
+        if (caller.Gauge.Shown.size() != 2) return; // the first report from the worker
+        cancelEnabled = cancel->isEnabled();
+        cancel->click();
+    };
+    bool openAfterStop = false;
+    caller.Gauge.WhenHidden = [&] {
+        QTimer::singleShot(0, &dialog, [&] {
+            openAfterStop = dialog.isVisible() && !dialog.Working() && dialog.btnOK->isEnabled();
+            dialog.reject();
+        });
+    };
+    EXPECT_EQ(execPressingOK(dialog), QDialog::Rejected);
+    EXPECT_TRUE(cancelEnabled);
+    EXPECT_TRUE(openAfterStop);
+    EXPECT_FALSE(dialog.Changed());
+    EXPECT_EQ(edit.Width(), 8);
+    EXPECT_EQ(caller.Gauge.Hidden, 1);
+}
+
+TEST(EditDialog, HelpOpensEachDialogsTopicAndIsOffWithoutHelp) {
+    TPixelGraphic edit;
+    paint(edit, 20, 10);
+    TCaller caller(edit);
+    TdlgJPEG jpeg({QString(), 85, true}, nullptr, caller.Call.Help);
+    Tdlgrotate rotate(caller.Call);
+    TdlgResize resize(caller.Call);
+    Tdlgcrop crop(caller.Call, TCropPurpose::Crop);
+    for (QPushButton* help : {jpeg.btnHelp, rotate.btnHelp, resize.btnHelp, crop.btnHelp}) {
+        EXPECT_EQ(help->text(), "Help");
+        help->click();
+    }
+    EXPECT_EQ(caller.Topics, (std::vector<int>{603, 605, 606, 607}));
+
+    caller.Call.Help = nullptr;
+    TdlgJPEG noJpeg({QString(), 85, true});
+    Tdlgrotate noRotate(caller.Call);
+    EXPECT_FALSE(noJpeg.btnHelp->isEnabled());
+    EXPECT_FALSE(noRotate.btnHelp->isEnabled());
 }
 
 TEST(RotateDialog, OKNeedsAnAngleOnlyForARotation) {
-    Tdlgrotate dialog;
+    TPixelGraphic edit;
+    TCaller caller(edit);
+    Tdlgrotate dialog(caller.Call);
     dialog.show();
     EXPECT_EQ(dialog.Angle(), 90);
     typeInto(dialog.edtrotate, "-359");
@@ -137,6 +272,65 @@ TEST(RotateDialog, OKNeedsAnAngleOnlyForARotation) {
     QTest::mouseClick(dialog.lbldegrees, Qt::LeftButton);
     EXPECT_EQ(dialog.Choice(), TTransformChoice::Rotate);
     EXPECT_FALSE(dialog.btnOK->isEnabled());
+    EXPECT_EQ(dialog.focusWidget(), dialog.edtrotate) << "the label puts the angle up for typing";
+    QTest::mouseClick(dialog.lbldegrees, Qt::LeftButton);
+    EXPECT_EQ(dialog.Choice(), TTransformChoice::Rotate) << "a second click keeps a choice";
+}
+
+TEST(RotateDialog, TheArrowsStepByAQuarterTurnWithinTheRange) {
+    TPixelGraphic edit;
+    TCaller caller(edit);
+    Tdlgrotate dialog(caller.Call);
+    dialog.show();
+    std::vector<QString> seen;
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}) {
+        QTest::keyClick(dialog.edtrotate, key);
+        seen.push_back(dialog.edtrotate->text());
+    }
+    EXPECT_EQ(seen, (std::vector<QString>{"180", "270", "359", "359"}));
+    typeInto(dialog.edtrotate, "-300");
+    QTest::keyClick(dialog.edtrotate, Qt::Key_Down);
+    EXPECT_EQ(dialog.Angle(), -359);
+    typeInto(dialog.edtrotate, "x");
+    QTest::keyClick(dialog.edtrotate, Qt::Key_Up);
+    EXPECT_EQ(dialog.edtrotate->text(), "x") << "a box without an angle does not step";
+}
+
+TEST(RotateDialog, OKTurnsTheEditImageAsAJob) {
+    TPixelGraphic edit;
+    paint(edit, 30, 20);
+    const uint32_t topLeft = edit.GetPixelColor(0, 0);
+    TCaller caller(edit);
+    Tdlgrotate dialog(caller.Call);
+    typeInto(dialog.edtrotate, "-90");
+    EXPECT_EQ(execPressingOK(dialog), QDialog::Accepted);
+    EXPECT_TRUE(dialog.Changed());
+    ASSERT_EQ(edit.Width(), 20);
+    ASSERT_EQ(edit.Height(), 30);
+    EXPECT_EQ(edit.GetPixelColor(0, 29), topLeft) << "a quarter turn counter-clockwise";
+    EXPECT_EQ(caller.Gauge.Hidden, 1);
+
+    Tdlgrotate flip(caller.Call);
+    flip.rdbFlipHorz->setChecked(true);
+    EXPECT_EQ(execPressingOK(flip), QDialog::Accepted);
+    EXPECT_TRUE(flip.Changed());
+    EXPECT_EQ(edit.GetPixelColor(19, 29), topLeft);
+}
+
+TEST(Rotate, DorotateRunsAsTheCallersJob) {
+    TPixelGraphic edit;
+    paint(edit, 30, 20);
+    TGaugeRecord gauge;
+    TEditJob job(edit, gauge.Gauge);
+    QEventLoop loop;
+    job.OnDone = [&] { loop.quit(); };
+    ASSERT_TRUE(dorotate(job, 90));
+    EXPECT_FALSE(dorotate(job, 90)) << "one operation at a time";
+    EXPECT_EQ(edit.Width(), 30) << "not before the job is done";
+    QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
+    ASSERT_EQ(loop.exec(), 0);
+    EXPECT_EQ(edit.Width(), 20);
+    EXPECT_EQ(gauge.Hidden, 1);
 }
 
 TEST(Rotate, ANegativeAngleTurnsClockwiseByItsComplement) {
@@ -144,29 +338,28 @@ TEST(Rotate, ANegativeAngleTurnsClockwiseByItsComplement) {
     TPixelGraphic edit;
     edit.SetSizeAndFormat(3, 2, pf24Bit);
     for (int i = 0; i < 6; ++i) edit.SetPixelColor(i % 3, i / 3, PGColor(10 * (i + 1), 0, 0));
-    TPixelGraphic turned;
-    turned.Assign(&edit);
-    ASSERT_TRUE(dorotate(edit, -90));
-    ASSERT_TRUE(dorotate(turned, 270));
+    const std::unique_ptr<TPixelGraphic> back = RotatedCopy(edit, -90);
+    const std::unique_ptr<TPixelGraphic> turned = RotatedCopy(edit, 270);
     // A quarter turn counter-clockwise: c f / b e / a d.
-    ASSERT_EQ(edit.Width(), 2);
-    ASSERT_EQ(edit.Height(), 3);
+    ASSERT_EQ(back->Width(), 2);
+    ASSERT_EQ(back->Height(), 3);
     const uint32_t expected[3][2] = {{30, 60}, {20, 50}, {10, 40}};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 2; ++x) {
-            EXPECT_EQ(PGRed(edit.GetPixelColor(x, y)), expected[y][x]) << x << "," << y;
-            EXPECT_EQ(edit.GetPixelColor(x, y), turned.GetPixelColor(x, y));
+            EXPECT_EQ(PGRed(back->GetPixelColor(x, y)), expected[y][x]) << x << "," << y;
+            EXPECT_EQ(back->GetPixelColor(x, y), turned->GetPixelColor(x, y));
         }
 }
 
 TEST(Rotate, ANonQuarterAngleEnlargesToHoldTheWholePicture) {
     TPixelGraphic edit;
     paint(edit, 10, 10);
-    TGaugeRecord gauge;
-    ASSERT_TRUE(dorotate(edit, 45, gauge.Gauge));
-    EXPECT_EQ(edit.Width(), 16);
-    EXPECT_EQ(edit.Height(), 15);
-    EXPECT_EQ(gauge.Hidden, 1);
+    int reports = 0;
+    const std::unique_ptr<TPixelGraphic> turned =
+        RotatedCopy(edit, 45, [&](TPixelGraphic&, int, int, bool&) { ++reports; });
+    EXPECT_EQ(turned->Width(), 16);
+    EXPECT_EQ(turned->Height(), 15);
+    EXPECT_GT(reports, 0);
 }
 
 TEST(ZoomDialog, TheTrackFollowsTheSpinBoxWithoutWritingBack) {
@@ -199,10 +392,11 @@ protected:
     }
 
     TPixelGraphic Edit;
+    TCaller Caller{Edit};
 };
 
 TEST_F(CropDialog, OpensWithATenthCutOffEachSide) {
-    Tdlgcrop dialog(Edit, TCropPurpose::Crop);
+    Tdlgcrop dialog(Caller.Call, TCropPurpose::Crop);
     EXPECT_EQ(dialog.windowTitle(), "Crop Image");
     EXPECT_EQ(marginsShown(dialog), (std::array<int, 4>{6, 10, 10, 6}));
     EXPECT_EQ(dialog.SelectionRect(), (TPGRect{10, 6, 90, 54}));
@@ -212,7 +406,7 @@ TEST_F(CropDialog, OpensWithATenthCutOffEachSide) {
 }
 
 TEST_F(CropDialog, ADragWritesTheMarginsAndAClickLeavesThem) {
-    Tdlgcrop dialog(Edit, TCropPurpose::Crop);
+    Tdlgcrop dialog(Caller.Call, TCropPurpose::Crop);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     ASSERT_EQ(dialog.PGImage1->PicBox().size(), QSize(100, 60)) << "shown at full size";
@@ -232,7 +426,7 @@ TEST_F(CropDialog, ADragWritesTheMarginsAndAClickLeavesThem) {
 }
 
 TEST_F(CropDialog, TheShadingTimerGreysThePictureOutsideTheSelection) {
-    Tdlgcrop dialog(Edit, TCropPurpose::Crop);
+    Tdlgcrop dialog(Caller.Call, TCropPurpose::Crop);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.SpnCropleft->setValue(30);
@@ -249,7 +443,7 @@ TEST_F(CropDialog, TheShadingTimerGreysThePictureOutsideTheSelection) {
 }
 
 TEST_F(CropDialog, TheRedEyePickerShadesNothing) {
-    Tdlgcrop dialog(Edit, TCropPurpose::RedEye);
+    Tdlgcrop dialog(Caller.Call, TCropPurpose::RedEye);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_EQ(dialog.windowTitle(), "Remove Red Eye");
@@ -261,19 +455,19 @@ TEST_F(CropDialog, TheRedEyePickerShadesNothing) {
 
 TEST_F(CropDialog, ShowFullSizeIsKeptForTheRun) {
     {
-        Tdlgcrop dialog(Edit, TCropPurpose::Crop);
+        Tdlgcrop dialog(Caller.Call, TCropPurpose::Crop);
         EXPECT_FALSE(dialog.chkshowfullsize->isChecked());
         EXPECT_EQ(dialog.PGImage1->Stretch(), sShrinkKAR);
         dialog.chkshowfullsize->setChecked(true);
         dialog.accept();
     }
-    Tdlgcrop next(Edit, TCropPurpose::Crop);
+    Tdlgcrop next(Caller.Call, TCropPurpose::Crop);
     EXPECT_TRUE(next.chkshowfullsize->isChecked());
     EXPECT_EQ(next.PGImage1->Stretch(), sNeverKAR);
 }
 
 TEST_F(CropDialog, AnAspectLockHoldsWhileTheSelectionIsDrawn) {
-    Tdlgcrop dialog(Edit, TCropPurpose::Crop);
+    Tdlgcrop dialog(Caller.Call, TCropPurpose::Crop);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.cbxAspect->setCurrentIndex(dialog.cbxAspect->findText("1:1"));
@@ -289,18 +483,37 @@ TEST_F(CropDialog, AnAspectLockHoldsWhileTheSelectionIsDrawn) {
     EXPECT_EQ(marginsShown(dialog), (std::array<int, 4>{2, 2, 59, 19}));
 }
 
+TEST_F(CropDialog, OKCropsAsAJobAndThePickerChangesNothing) {
+    Tdlgcrop dialog(Caller.Call, TCropPurpose::Crop);
+    dialog.SpnCroptop->setValue(5);
+    dialog.SpnCropleft->setValue(20);
+    dialog.SpnCropright->setValue(30);
+    dialog.SpnCropbottom->setValue(15);
+    const uint32_t corner = Edit.GetPixelColor(20, 5);
+    EXPECT_EQ(execPressingOK(dialog), QDialog::Accepted);
+    EXPECT_TRUE(dialog.Changed());
+    EXPECT_EQ(Edit.Width(), 50);
+    EXPECT_EQ(Edit.Height(), 40);
+    EXPECT_EQ(Edit.GetPixelColor(0, 0), corner);
+    EXPECT_EQ(Caller.Gauge.Hidden, 1);
+
+    Tdlgcrop picker(Caller.Call, TCropPurpose::RedEye);
+    EXPECT_EQ(execPressingOK(picker), QDialog::Accepted);
+    EXPECT_FALSE(picker.Changed());
+    EXPECT_EQ(Edit.Width(), 50);
+    EXPECT_EQ(picker.SelectionRect(), (TPGRect{5, 4, 45, 36}));
+}
+
 TEST(Crop, CutsTheRectangleTheMarginsLeave) {
     TPixelGraphic edit;
     paint(edit, 100, 60);
-    TGaugeRecord gauge;
-    ASSERT_TRUE(ApplyCrop(edit, {5, 20, 30, 15}, gauge.Gauge));
-    EXPECT_EQ(edit.Width(), 50);
-    EXPECT_EQ(edit.Height(), 40);
-    EXPECT_EQ(edit.GetPixelColor(0, 0), PGColor(40, 15, 100));
-    EXPECT_EQ(edit.GetPixelColor(49, 39), PGColor(138, 132, 100));
-    EXPECT_EQ(gauge.Hidden, 1);
-    EXPECT_FALSE(ApplyCrop(edit, {20, 0, 0, 20}, gauge.Gauge)) << "nothing would be left";
-    EXPECT_EQ(edit.Height(), 40);
+    const std::unique_ptr<TPixelGraphic> cropped = CroppedCopy(edit, {5, 20, 30, 15});
+    ASSERT_TRUE(cropped);
+    EXPECT_EQ(cropped->Width(), 50);
+    EXPECT_EQ(cropped->Height(), 40);
+    EXPECT_EQ(cropped->GetPixelColor(0, 0), PGColor(40, 15, 100));
+    EXPECT_EQ(cropped->GetPixelColor(49, 39), PGColor(138, 132, 100));
+    EXPECT_FALSE(CroppedCopy(edit, {30, 0, 0, 30})) << "nothing would be left";
 }
 
 } // namespace

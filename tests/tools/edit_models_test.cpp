@@ -353,6 +353,24 @@ TEST(RotateBox, TakesAWholeNumberOfDegreesWithinATurn) {
         EXPECT_EQ(RotateAngleOf(text), angle) << text.toStdString();
 }
 
+TEST(RotateBox, StepsByAQuarterTurnAndStopsAtTheEnds) {
+    struct TStepCase {
+        QString Text;
+        int Steps;
+        std::optional<int> After;
+    };
+    const std::vector<TStepCase> cases = {
+        {"90", 1, 180},         {"90", -1, 0},
+        {"270", 1, 359},        {"300", 2, 359},
+        {"-300", -1, -359},     {"-359", 1, -269},
+        {"45", -3, -225},       {"abc", 1, std::nullopt},
+        {"", -1, std::nullopt}, {"400", -1, std::nullopt},
+    };
+    for (const TStepCase& c : cases)
+        EXPECT_EQ(SteppedRotateAngle(c.Text, c.Steps), c.After)
+            << c.Text.toStdString() << " by " << c.Steps;
+}
+
 TEST(ZoomMapping, TrackFollowsTheSpinBoxWithoutWritingBack) {
     const std::vector<std::pair<int, int>> spinToTrack = {
         {1, 1}, {100, 100}, {105, 101}, {300, 140}, {600, 200}, {700, 200}, {10000, 200}};
