@@ -137,9 +137,12 @@ void readEMF(std::span<const uint8_t> file, TMetafileHeader& h, int dpi) {
     for (int i = 0; i < 4; ++i) h.Box[i] = getI32(&file[24 + 4 * size_t(i)]);
     if (int64_t(h.Box[2]) <= h.Box[0] || int64_t(h.Box[3]) <= h.Box[1]) {
         // No frame: the bounds, from reference pixels to 0.01 mm.
+        // In doubles, clamped: 2^31 pixels at 2^31 mm a pixel passes even 64 bits.
         for (int i = 0; i < 4; ++i)
-            h.Box[i] = static_cast<int32_t>(int64_t(getI32(&file[8 + 4 * size_t(i)])) * 100 *
-                                            h.Millimeters[i % 2] / h.Device[i % 2]);
+            h.Box[i] =
+                static_cast<int32_t>(std::clamp(double(getI32(&file[8 + 4 * size_t(i)])) * 100 *
+                                                    h.Millimeters[i % 2] / h.Device[i % 2],
+                                                double(INT32_MIN), double(INT32_MAX)));
         if (int64_t(h.Box[2]) <= h.Box[0] || int64_t(h.Box[3]) <= h.Box[1]) invalid();
     }
     capSize(roundedDiv((int64_t(h.Box[2]) - h.Box[0]) * dpi, 2540),

@@ -192,6 +192,16 @@ TEST(MetafileHeader, EMFWithoutAFrameTakesItsBounds) {
     const TMetafileHeader h = emf(file);
     EXPECT_EQ(h.Width, 38);
     EXPECT_EQ(h.Height, 19);
+    // Bounds of 2^31 pixels at 2^31 mm a pixel: the frame saturates, the size is capped.
+    TEMFBuilder::TFrame huge;
+    huge.Frame[2] = huge.Frame[3] = 0;
+    huge.Device[0] = 1;
+    huge.Millimeters[0] = INT32_MAX;
+    file = TEMFBuilder(huge).Bytes();
+    for (int i = 0; i < 4; ++i) file[16 + size_t(i)] = i == 3 ? 0x7F : 0xFF;
+    const TMetafileHeader capped = emf(file);
+    EXPECT_EQ(capped.Width, MetafileMaxSide);
+    EXPECT_EQ(capped.Height, 1);
 }
 
 TEST(MetafileHeader, Signatures) {

@@ -160,6 +160,15 @@ TEST(MetafileReader, InfoThroughTheRegistry) {
     EXPECT_EQ(emf.BitCount, 24);
 }
 
+TEST(MetafileReader, FuzzerFindsKeepTheirSizesInBounds) {
+    // Without a frame, bounds of 1.7 billion reference pixels times 255 million millimetres
+    // passed 64 bits on their way to one; saturated, the picture is capped.
+    const TPGImageInfo info =
+        InfoOf(TestData("regress/emf-bounds-times-millimetres-past-64-bits.emf"));
+    EXPECT_EQ(std::max(info.Width, info.Height), MetafileMaxSide);
+    EXPECT_GE(std::min(info.Width, info.Height), 1);
+}
+
 std::vector<uint8_t> textEMF() {
     std::vector<uint8_t> t;
     for (int v : {0, 0, 0, 0, 1, 0, 0, 500, 250, 5, 76, 0, 0, 0, 0, 0, 0})
