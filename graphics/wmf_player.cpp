@@ -18,7 +18,8 @@ public:
         P.StartWMFMapping();
     }
 
-    // One record; parameters start after the 6-byte record header.
+    // One record; parameters start after the 6-byte record header. A record whose counts pass
+    // its own size is skipped: its size still leads to the next one.
     void Play(uint16_t function, const TMFRecord& r);
 
 private:
@@ -31,21 +32,21 @@ private:
     void addObject(TMFObject object);
     const TMFObject* object(int index) const;
     std::vector<TMFPoint> points(int at, int64_t count) const;
-    bool polygon(bool closed);
-    bool polyPolygon();
+    void polygon(bool closed);
+    void polyPolygon();
     void rect4(void (TMFPlayer::*draw)(double, double, double, double));
     void arc(TMFPlayer::TArcKind kind);
-    bool text();
-    bool extText();
-    bool dib(int params, bool stretch, bool usage);
+    void text();
+    void extText();
+    void dib(int params, bool stretch, bool usage);
     void createPen();
     void createBrush();
-    bool createPatternBrush();
-    bool createFont();
-    bool createRegion();
+    void createPatternBrush();
+    void createFont();
+    void createRegion();
     void state(uint16_t function);
-    bool objects(uint16_t function);
-    bool drawing(uint16_t function);
+    void objects(uint16_t function);
+    void drawing(uint16_t function);
 
     TMFPlayer& P;
     const TMFRecord* FRec = nullptr;
@@ -74,19 +75,18 @@ std::vector<TMFPoint> TWMFPlayback::points(int at, int64_t count) const {
     return list;
 }
 
-bool TWMFPlayback::polygon(bool closed) {
+void TWMFPlayback::polygon(bool closed) {
     const int64_t count = u(0);
-    if (1 + 2 * count > words()) return false;
+    if (1 + 2 * count > words()) return;
     P.Polyline(points(1, count), closed, false);
-    return true;
 }
 
-bool TWMFPlayback::polyPolygon() {
+void TWMFPlayback::polyPolygon() {
     const int64_t n = u(0);
-    if (1 + n > words()) return false;
+    if (1 + n > words()) return;
     int64_t total = 0;
     for (int i = 0; i < n; ++i) total += u(1 + i);
-    if (1 + n + 2 * total > words()) return false;
+    if (1 + n + 2 * total > words()) return;
     std::vector<std::vector<TMFPoint>> polygons;
     int at = int(1 + n);
     for (int i = 0; i < n; ++i) {
@@ -94,7 +94,6 @@ bool TWMFPlayback::polyPolygon() {
         at += 2 * u(1 + i);
     }
     P.PolyPolygon(polygons);
-    return true;
 }
 
 void TWMFPlayback::rect4(void (TMFPlayer::*draw)(double, double, double, double)) {
@@ -105,20 +104,19 @@ void TWMFPlayback::arc(TMFPlayer::TArcKind kind) {
     P.Arc(kind, w(7), w(6), w(5), w(4), {double(w(3)), double(w(2))}, {double(w(1)), double(w(0))});
 }
 
-bool TWMFPlayback::text() {
+void TWMFPlayback::text() {
     const int64_t count = u(0), padded = (count + 1) / 2;
-    if (1 + padded + 2 > words()) return false;
+    if (1 + padded + 2 > words()) return;
     const std::string s = MFTextFrom1252(FRec->At(8), size_t(count));
     P.Text(w(int(1 + padded + 1)), w(int(1 + padded)), s, {}, 0, nullptr);
-    return true;
 }
 
-bool TWMFPlayback::extText() {
+void TWMFPlayback::extText() {
     const int64_t count = u(2);
     const uint16_t options = u(3);
     const bool hasRect = options & 6;
     const int64_t stringAt = 4 + (hasRect ? 4 : 0), padded = (count + 1) / 2;
-    if (stringAt + padded > words()) return false;
+    if (stringAt + padded > words()) return;
     int32_t rect[4] = {};
     for (int i = 0; i < 4 && hasRect; ++i) rect[i] = w(4 + i);
     std::vector<double> dx;
@@ -127,12 +125,11 @@ bool TWMFPlayback::extText() {
         for (int64_t i = 0; i < count; ++i) dx.push_back(w(int(stringAt + padded + i)));
     const std::string s = MFTextFrom1252(FRec->At(6 + 2 * stringAt), size_t(count));
     P.Text(w(1), w(0), s, dx, options, hasRect ? rect : nullptr);
-    return true;
 }
 
 // DIBBITBLT, DIBSTRETCHBLT and STRETCHDIB: the rop, (the usage,) the source and destination
 // rectangles, then the packed DIB; without one, a pattern fill of the destination.
-bool TWMFPlayback::dib(int params, bool stretch, bool usage) {
+void TWMFPlayback::dib(int params, bool stretch, bool usage) {
     const uint32_t rop = u32(0);
     int at = 2 + (usage ? 1 : 0);
     const bool withBitmap = words() > params;
@@ -145,14 +142,13 @@ bool TWMFPlayback::dib(int params, bool stretch, bool usage) {
     if (!stretch) sw = dw, sh = dh;
     if (!withBitmap) {
         P.PatBlt(dx, dy, dw, dh, rop);
-        return true;
+        return;
     }
     const int64_t dibAt = 6 + 2 * int64_t(at + 4);
-    if (!FRec->Holds(dibAt, 0)) return false;
+    if (!FRec->Holds(dibAt, 0)) return;
     const std::span<const uint8_t> bytes(FRec->At(dibAt), size_t(FRec->Size() - dibAt));
     // STRETCHDIB counts its source rows from the bottom, as the bitmap stores them.
     P.DrawDIB(bytes, {sx, sy, sw, sh, usage}, dx, dy, dw, dh, rop);
-    return true;
 }
 
 void TWMFPlayback::createPen() {
@@ -178,12 +174,12 @@ void TWMFPlayback::createBrush() {
     addObject(std::move(o));
 }
 
-bool TWMFPlayback::createPatternBrush() {
+void TWMFPlayback::createPatternBrush() {
     TMFObject o;
     o.Kind = TMFObject::okBrush;
     o.Brush.Style = bsSolid;
     o.Brush.Color = 0;
-    if (FRec->Size() < 10) return false;
+    if (FRec->Size() < 10) return;
     auto pattern = std::make_shared<TPixelGraphic>();
     try {
         TBorrowedStream stream({FRec->At(10), size_t(FRec->Size() - 10)});
@@ -193,11 +189,10 @@ bool TWMFPlayback::createPatternBrush() {
         // An unreadable pattern still takes its slot, as a black brush.
     }
     addObject(std::move(o));
-    return true;
 }
 
-bool TWMFPlayback::createFont() {
-    if (words() < 9) return false;
+void TWMFPlayback::createFont() {
+    if (words() < 9) return;
     TMFObject o;
     o.Kind = TMFObject::okFont;
     TMFLogFont& f = o.Font;
@@ -208,18 +203,17 @@ bool TWMFPlayback::createFont() {
     const uint8_t* face = FRec->At(faceAt);
     f.Face = MFTextFrom1252(face, size_t(std::find(face, face + faceBytes, 0) - face));
     addObject(std::move(o));
-    return true;
 }
 
 // A region object: its scans of left-right pairs between a top and a bottom.
-bool TWMFPlayback::createRegion() {
+void TWMFPlayback::createRegion() {
     TMFObject o;
     o.Kind = TMFObject::okRegion;
     const int scans = w(5);
     int at = 11;
     for (int s = 0; s < scans; ++s) {
         const int64_t count = u(at);
-        if (at + 3 + count + 1 > words()) return false;
+        if (at + 3 + count + 1 > words()) return;
         const double top = w(at + 1), bottom = w(at + 2);
         for (int i = 0; i + 1 < count; i += 2) {
             o.RegionRects.push_back({double(w(at + 3 + i)), top});
@@ -228,7 +222,6 @@ bool TWMFPlayback::createRegion() {
         at += int(3 + count + 1);
     }
     addObject(std::move(o));
-    return true;
 }
 
 void TWMFPlayback::state(uint16_t function) {
@@ -301,14 +294,14 @@ void TWMFPlayback::state(uint16_t function) {
     }
 }
 
-bool TWMFPlayback::objects(uint16_t function) {
+void TWMFPlayback::objects(uint16_t function) {
     switch (function) {
     case 0x02FA:
         createPen();
-        return true;
+        return;
     case 0x02FC:
         createBrush();
-        return true;
+        return;
     case 0x0142:
         return createPatternBrush();
     case 0x02FB:
@@ -322,14 +315,14 @@ bool TWMFPlayback::objects(uint16_t function) {
         o.Kind = function == 0x00F7 ? TMFObject::okPalette : TMFObject::okBrush;
         o.Brush = {bsSolid, 0, 0, nullptr};
         addObject(std::move(o));
-        return true;
+        return;
     }
     case 0x012D:
         if (const TMFObject* o = object(u(0))) P.SelectObject(*o);
-        return true;
+        return;
     case 0x01F0:
         if (object(u(0))) FObjects[u(0)].reset();
-        return true;
+        return;
     case 0x012C:
         if (const TMFObject* o = object(u(0)); o && o->Kind == TMFObject::okRegion) {
             P.ResetClip();
@@ -339,28 +332,28 @@ bool TWMFPlayback::objects(uint16_t function) {
         } else if (u(0) == 0) {
             P.ResetClip();
         }
-        return true;
+        return;
     case 0x0228:   // FILLREGION: region, brush
     case 0x012B:   // PAINTREGION: region with the selected brush
     case 0x012A: { // INVERTREGION
         const TMFObject* region = object(u(0));
         const TMFObject* brush = function == 0x0228 ? object(u(1)) : nullptr;
-        if (!region || region->Kind != TMFObject::okRegion) return true;
-        if (function == 0x0228 && (!brush || brush->Kind != TMFObject::okBrush)) return true;
+        if (!region || region->Kind != TMFObject::okRegion) return;
+        if (function == 0x0228 && (!brush || brush->Kind != TMFObject::okBrush)) return;
         P.FillRegion(region->RegionRects, brush ? brush->Brush : P.DC.Brush.Brush,
                      function == 0x012A ? R2_NOT : R2_COPYPEN);
-        return true;
+        return;
     }
     default:
-        return true;
+        return;
     }
 }
 
-bool TWMFPlayback::drawing(uint16_t function) {
+void TWMFPlayback::drawing(uint16_t function) {
     switch (function) {
     case 0x0213:
         P.LineTo(w(1), w(0));
-        return true;
+        return;
     case 0x0324:
         return polygon(true);
     case 0x0325:
@@ -369,28 +362,28 @@ bool TWMFPlayback::drawing(uint16_t function) {
         return polyPolygon();
     case 0x041B:
         rect4(&TMFPlayer::Rectangle);
-        return true;
+        return;
     case 0x0418:
         rect4(&TMFPlayer::Ellipse);
-        return true;
+        return;
     case 0x061C:
         P.RoundRect(w(5), w(4), w(3), w(2), w(1), w(0));
-        return true;
+        return;
     case 0x0817:
         arc(TMFPlayer::akArc);
-        return true;
+        return;
     case 0x0830:
         arc(TMFPlayer::akChord);
-        return true;
+        return;
     case 0x081A:
         arc(TMFPlayer::akPie);
-        return true;
+        return;
     case 0x041F:
         P.SetPixel(w(3), w(2), color(0));
-        return true;
+        return;
     case 0x061D:
         P.PatBlt(w(5), w(4), w(3), w(2), u32(0));
-        return true;
+        return;
     case 0x0521:
         return text();
     case 0x0A32:
@@ -404,7 +397,7 @@ bool TWMFPlayback::drawing(uint16_t function) {
     case 0x0922: // BITBLT and STRETCHBLT with a device bitmap: only their pattern form
     case 0x0B23:
         if (words() <= (function >> 8)) return dib(function >> 8, function == 0x0B23, false);
-        return true;
+        return;
     default:
         return objects(function);
     }
