@@ -24,18 +24,16 @@ const TThumbRing::TSlot* TThumbRing::find(const QString& path) const {
     return it == FSlots.end() ? nullptr : &*it;
 }
 
-std::optional<QImage> TThumbRing::Lookup(const QString& path) const {
+std::optional<TRingThumb> TThumbRing::Lookup(const QString& path) const {
     const TSlot* slot = find(path);
     if (!slot) return std::nullopt;
     return slot->Thumb;
 }
 
-void TThumbRing::Store(const QString& path, const QImage& thumb) {
+void TThumbRing::Store(const QString& path, const TRingThumb& thumb) {
     if (FSlots.empty() || find(path)) return;
     if (FNext >= FSlots.size()) FNext = 0;
-    TSlot& slot = FSlots[FNext++];
-    slot.Key = thumb.isNull() ? std::nullopt : std::optional<QString>(path);
-    slot.Thumb = thumb;
+    FSlots[FNext++] = TSlot{path, thumb};
 }
 
 void TThumbRing::Invalidate(const QString& path) {

@@ -8,6 +8,13 @@
 #include <optional>
 #include <vector>
 
+// A thumbnail as painted: the error picture (or nothing) for a file that could not be shown is
+// held too, so the cell is not asked for again at every paint.
+struct TRingThumb {
+    QImage Thumb;
+    bool Failed = false; // drawn without a shadow
+};
+
 class TThumbRing {
 public:
     explicit TThumbRing(int count = 100);
@@ -19,16 +26,16 @@ public:
     // they are painted would otherwise be asked for again and again.
     void EnsureCapacity(int count);
 
-    std::optional<QImage> Lookup(const QString& path) const;
-    // Nothing when the path is already held; a null image leaves the slot empty.
-    void Store(const QString& path, const QImage& thumb);
+    std::optional<TRingThumb> Lookup(const QString& path) const;
+    // Nothing when the path is already held.
+    void Store(const QString& path, const TRingThumb& thumb);
     void Invalidate(const QString& path);
     void Clear();
 
 private:
     struct TSlot {
         std::optional<QString> Key; // nothing: the slot is empty
-        QImage Thumb;
+        TRingThumb Thumb;
     };
     const TSlot* find(const QString& path) const;
 

@@ -18,10 +18,10 @@
 
 namespace {
 
-QImage filled(QRgb colour) {
+TRingThumb filled(QRgb colour) {
     QImage image(4, 3, QImage::Format_RGB32);
     image.fill(colour);
-    return image;
+    return {image};
 }
 
 TEST(ThumbRing, WritesAtAWrappingPointerAndSkipsHeldPaths) {
@@ -30,15 +30,16 @@ TEST(ThumbRing, WritesAtAWrappingPointerAndSkipsHeldPaths) {
     ring.Store("/p/a.jpg", filled(0x00FF00)); // held: not written again
     ring.Store("/p/b.jpg", filled(0x0000FF));
     ASSERT_TRUE(ring.Lookup("/p/a.jpg"));
-    EXPECT_EQ(ring.Lookup("/p/a.jpg")->pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(ring.Lookup("/p/a.jpg")->Thumb.pixel(0, 0), 0xFFFF0000u);
     EXPECT_FALSE(ring.Lookup("/p/A.jpg")) << "paths are exact";
     ring.Store("/p/c.jpg", filled(0)); // wraps onto a
     EXPECT_FALSE(ring.Lookup("/p/a.jpg"));
     EXPECT_TRUE(ring.Lookup("/p/b.jpg"));
     ring.Invalidate("/p/b.jpg");
     EXPECT_FALSE(ring.Lookup("/p/b.jpg"));
-    ring.Store("/p/d.jpg", QImage());
-    EXPECT_FALSE(ring.Lookup("/p/d.jpg")) << "a failed thumbnail leaves its slot empty";
+    ring.Store("/p/d.jpg", {QImage(), true});
+    ASSERT_TRUE(ring.Lookup("/p/d.jpg")) << "a failure is held, or it is asked for at every paint";
+    EXPECT_TRUE(ring.Lookup("/p/d.jpg")->Failed);
 }
 
 TEST(ThumbRing, GrowingKeepsTheOldestNextInLine) {
