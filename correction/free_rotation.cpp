@@ -104,5 +104,6 @@ HGLOBAL RotateImage(HGLOBAL handle, int32_t angle, int32_t height, int32_t width
         Report(err, code);
         return nullptr;
     }
-    return ResampleInto(in, plan.Width, plan.Height, plan.Pass1, plan.Pass2, err);
+    return ResampleInto(in, {0, in.Height, in.Width}, plan.Width, plan.Height, plan.Pass1,
+                        plan.Pass2, err);
 }

@@ -2,6 +2,7 @@
 // export, so a program defining the same names cannot step in between.
 
 #include "clarend.h"
+#include "deskew.h"
 #include "destreak.h"
 #include "filter_3x3.h"
 #include "free_rotation.h"
@@ -32,6 +33,10 @@ int32_t VuxFilter_3x3(const uint8_t* source, uint8_t* destination, int32_t width
 
 HGLOBAL VuxDestreakImage(HGLOBAL handle, int32_t flags, int32_t* err) {
     return DestreakImage(handle, flags, err);
+}
+
+HGLOBAL VuxDeskewImage(HGLOBAL handle, int32_t width, int32_t height, int32_t* err) {
+    return DeskewImage(handle, width, height, err);
 }
 
 HGLOBAL VuxRotateImage(HGLOBAL handle, int32_t angle, int32_t height, int32_t width, int32_t* err) {

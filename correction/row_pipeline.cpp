@@ -52,8 +52,10 @@ int32_t TRowSource::Deliver(uint8_t* buffer, int64_t count, int64_t& delivered) 
     return VuxDone;
 }
 
-TDibRowSource::TDibRowSource(const TDibBlock& dib, TWorkPool& parent)
-    : TRowSource(nullptr, parent, dib.Width, dib.Header.biHeight), FDib(dib) {}
+TDibRowSource::TDibRowSource(const TDibBlock& dib, TWorkPool& parent, TSourceWindow window)
+    : TRowSource(nullptr, parent, window.Width,
+                 dib.Header.biHeight < 0 ? -window.Rows : window.Rows),
+      FDib(dib), FTop(window.Top) {}
 
 int32_t TDibRowSource::Restart() {
     return FNext == 0 ? VuxDone : VuxRefused;
@@ -61,7 +63,7 @@ int32_t TDibRowSource::Restart() {
 
 int32_t TDibRowSource::NextRow(uint8_t* row) {
     if (FDib.Bits != 24) return VuxNotRgb;
-    memcpy(row, FDib.Row(FNext++), size_t(FWidth) * 3);
+    memcpy(row, FDib.Row(FTop + FNext++), size_t(FWidth) * 3);
     return VuxDone;
 }
 
@@ -147,9 +149,9 @@ bool fitsFixedPoint(const TDibBlock& in, int64_t widthOut, int64_t heightOut, TP
     return reach1 < Limit / heightOut / 256 && reach2 < Limit / widthOut / 256;
 }
 
-int32_t drain(const TDibBlock& in, TWorkPool& pool, int64_t widthOut, int64_t heightOut,
-              TPassSpan pass1, TPassSpan pass2, uint8_t* rows, int64_t stride) {
-    TDibRowSource source(in, pool);
+int32_t drain(const TDibBlock& in, TSourceWindow window, TWorkPool& pool, int64_t widthOut,
+              int64_t heightOut, TPassSpan pass1, TPassSpan pass2, uint8_t* rows, int64_t stride) {
+    TDibRowSource source(in, pool, window);
     TVerticalPass vertical(source, pool, heightOut, pass1);
     THorizontalPass horizontal(vertical, pool, widthOut, pass2);
     int32_t code = source.Valid() && vertical.Valid() && horizontal.Valid() ? VuxDone : VuxNoWork;
@@ -167,8 +169,8 @@ int32_t drain(const TDibBlock& in, TWorkPool& pool, int64_t widthOut, int64_t he
 
 } // namespace
 
-HGLOBAL ResampleInto(const TDibBlock& in, int64_t widthOut, int64_t heightOut, TPassSpan pass1,
-                     TPassSpan pass2, int32_t* err) {
+HGLOBAL ResampleInto(const TDibBlock& in, TSourceWindow window, int64_t widthOut, int64_t heightOut,
+                     TPassSpan pass1, TPassSpan pass2, int32_t* err) {
     const uint64_t table = uint64_t(in.Header.biClrUsed) * 4;
     const int64_t stride = StrideOf(widthOut, 24);
     TResultBlock result;
@@ -183,7 +185,7 @@ HGLOBAL ResampleInto(const TDibBlock& in, int64_t widthOut, int64_t heightOut, T
         header->biHeight = int32_t(in.Header.biHeight < 0 ? -heightOut : heightOut);
         header->biSizeImage = uint32_t(uint64_t(stride) * uint64_t(heightOut));
         TWorkPool pool;
-        code = pool.Valid() ? drain(in, pool, widthOut, heightOut, pass1, pass2,
+        code = pool.Valid() ? drain(in, window, pool, widthOut, heightOut, pass1, pass2,
                                     result.Bytes() + sizeof(BITMAPINFOHEADER) + table, stride)
                             : VuxNoWork;
         const int32_t closed = pool.Close();

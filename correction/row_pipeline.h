@@ -44,16 +44,21 @@ protected:
     int64_t FPadding = 0;
 };
 
-// Reads the rows of a checked 24-bit DIB in stored order.
+// The part of the input a chain reads: Rows stored rows from Top, the first Width columns.
+struct TSourceWindow {
+    int64_t Top, Rows, Width;
+};
+
+// Reads the window's rows of a checked 24-bit DIB in stored order.
 class TDibRowSource final : public TRowSource {
 public:
-    TDibRowSource(const TDibBlock& dib, TWorkPool& parent);
+    TDibRowSource(const TDibBlock& dib, TWorkPool& parent, TSourceWindow window);
     int32_t Restart() override;
 
 private:
     int32_t NextRow(uint8_t* row) override;
     const TDibBlock& FDib;
-    int64_t FNext = 0;
+    int64_t FTop, FNext = 0;
 };
 
 // Positions of a resampling pass in whole source pixels: the stretch starts at A for the first
@@ -96,6 +101,6 @@ private:
 int64_t RoundDiv(int64_t n, int64_t d);
 
 // The result block of a geometric correction: the input's header and colour table, then the
-// rows of the two passes over spans one and two. Hout and Wout at least 1, spans at least 1.
-HGLOBAL ResampleInto(const TDibBlock& in, int64_t widthOut, int64_t heightOut, TPassSpan pass1,
-                     TPassSpan pass2, int32_t* err);
+// rows of the two passes over the window. Hout and Wout at least 1, spans at least 1.
+HGLOBAL ResampleInto(const TDibBlock& in, TSourceWindow window, int64_t widthOut, int64_t heightOut,
+                     TPassSpan pass1, TPassSpan pass2, int32_t* err);

@@ -46,7 +46,7 @@ TEST(ClarendFile, ExportsExactlyTheCorrections) {
     EXPECT_EQ(symbols, (std::set<std::string>{
                            "hVuxFixRedEye", "hVuxFixRedEye2", "pVuxFixRedEye", "pVuxFixRedEye2",
                            "VuxBrightContrastGamma", "VuxUnSharpMask", "VuxPtrFilter",
-                           "VuxFilter_3x3", "VuxDestreakImage", "VuxRotateDib", "VuxRotateImage"}));
+                           "VuxFilter_3x3", "VuxDestreakImage", "VuxRotateDib", "VuxRotateImage", "VuxDeskewImage"}));
 }
 
 TEST(ClarendFile, NeedsOnlyTheCLibraryAndTheMathsLibrary) {
