@@ -1,6 +1,8 @@
 // pgtool: the image library from the shell.
 //   pgtool info FILE [INDEX]
 //   pgtool correct IN OUT redeye L,T,R,B [--level N] [--method N]
+//   pgtool correct IN OUT bcg B,C,G | unsharp TYPE | filter TYPE | destreak FLAGS | turn MODE |
+//                         rotate TENTHS [--size WxH] | deskew [--size WxH]
 //     hands IN as a 24-bit packed DIB to the correction library, linked as callers link it
 //   pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]
 //                  [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]
@@ -19,11 +21,13 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,6 +36,9 @@ namespace {
 int usage() {
     std::cerr << "usage: pgtool info FILE [INDEX]\n"
                  "       pgtool correct IN OUT redeye L,T,R,B [--level 0..2] [--method 0..2]\n"
+                 "       pgtool correct IN OUT bcg B,C,G | unsharp TYPE | filter TYPE |\n"
+                 "                      destreak FLAGS | turn MODE | rotate TENTHS [--size WxH] |\n"
+                 "                      deskew [--size WxH]\n"
                  "       pgtool convert IN OUT [--index N] [--fast] [--rotate DEG] [--flip h|v]\n"
                  "                      [--resize WxH[:fast|medium|precise]] [--bits 1|4|8|24]\n"
                  "                      [--palette optimal|fixed] [--quality N] [--progressive]\n"
@@ -275,7 +282,113 @@ bool parseCorrect(const std::vector<std::string>& args, CorrectOptions& o) {
     return true;
 }
 
+// The further corrections: NAME VALUES [--size WxH], each answered by the library as a new block.
+struct FurtherOptions {
+    std::string In, Out, Name;
+    std::vector<double> Values;
+    int Width = 0, Height = 0;
+};
+
+std::optional<std::vector<double>> parseNumbers(const std::string& text) {
+    std::vector<double> values;
+    std::string item;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        item = text.substr(start, comma - start);
+        try {
+            size_t used = 0;
+            values.push_back(std::stod(item, &used));
+            if (used != item.size()) return std::nullopt;
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+        start = comma + 1;
+    }
+    return values;
+}
+
+bool parseFurther(const std::vector<std::string>& args, FurtherOptions& o) {
+    const std::vector<std::pair<std::string, size_t>> counts = {
+        {"bcg", 3},  {"unsharp", 1}, {"filter", 1}, {"destreak", 1},
+        {"turn", 1}, {"rotate", 1},  {"deskew", 0}};
+    if (args.size() < 3) return false;
+    o.In = args[0];
+    o.Out = args[1];
+    o.Name = args[2];
+    auto count = std::find_if(counts.begin(), counts.end(),
+                              [&](const auto& c) { return c.first == o.Name; });
+    if (count == counts.end()) return false;
+    size_t next = 3;
+    if (count->second > 0) {
+        auto values = next < args.size() ? parseNumbers(args[next]) : std::nullopt;
+        if (!values || values->size() != count->second) return false;
+        o.Values = *values;
+        ++next;
+    }
+    const bool sized = o.Name == "rotate" || o.Name == "deskew";
+    if (sized && next + 1 < args.size() && args[next] == "--size") {
+        const std::string& size = args[next + 1];
+        const size_t x = size.find('x');
+        auto w = parseInt(size.substr(0, x)),
+             h = parseInt(x == std::string::npos ? "" : size.substr(x + 1));
+        if (!w || !h) return false;
+        o.Width = *w;
+        o.Height = *h;
+        next += 2;
+    }
+    return next == args.size();
+}
+
+// The export's answer for the packed DIB in block; null with the code in err on failure.
+HGLOBAL runFurther(const FurtherOptions& o, HGLOBAL block, int32_t& err) {
+    const auto value = [&](size_t i) { return int32_t(o.Values[i]); };
+    if (o.Name == "bcg")
+        return VuxBrightContrastGamma(block, value(0), value(1), o.Values[2], &err);
+    if (o.Name == "unsharp") return VuxUnSharpMask(block, value(0), &err);
+    if (o.Name == "destreak") return VuxDestreakImage(block, value(0), &err);
+    if (o.Name == "turn") return VuxRotateDib(block, value(0), &err);
+    if (o.Name == "rotate") return VuxRotateImage(block, value(0), o.Height, o.Width, &err);
+    if (o.Name == "deskew") return VuxDeskewImage(block, o.Width, o.Height, &err);
+    void* header = GlobalLock(block);
+    BITMAPINFOHEADER* result = VuxPtrFilter(static_cast<BITMAPINFOHEADER*>(header), value(0), &err);
+    GlobalUnlock(block);
+    HGLOBAL handle = GlobalHandle(result);
+    GlobalUnlock(handle);
+    return handle;
+}
+
+int correctFurther(const std::vector<std::string>& args) {
+    FurtherOptions o;
+    if (!parseFurther(args, o)) return usage();
+    TPixelGraphic image;
+    TPGCallOptions options;
+    options.WarningAction = pgwaIgnore;
+    image.SetCallOptions(options);
+    image.LoadFromFile(o.In);
+    if (image.PixelFormat() != pf24Bit) convertDepth(image, 24, false);
+    uint32_t format = 0;
+    const std::vector<uint8_t> dib = image.SaveToClipboardFormat(format);
+    HGLOBAL block = GlobalAlloc(dib.size());
+    std::memcpy(GlobalLock(block), dib.data(), dib.size());
+    GlobalUnlock(block);
+    int32_t err = 0;
+    HGLOBAL result = runFurther(o, block, err);
+    GlobalFree(block);
+    if (!result || err != 0) {
+        GlobalFree(result);
+        std::cerr << "pgtool: the " << o.Name << " correction answered " << err << "\n";
+        return 1;
+    }
+    const auto* bytes = static_cast<const uint8_t*>(GlobalLock(result));
+    image.LoadFromClipboardFormat(format, std::span<const uint8_t>(bytes, GlobalSize(result)));
+    GlobalUnlock(result);
+    GlobalFree(result);
+    image.SaveToFile(o.Out);
+    return 0;
+}
+
 int correct(const std::vector<std::string>& args) {
+    if (args.size() >= 3 && args[2] != "redeye") return correctFurther(args);
     CorrectOptions o;
     if (!parseCorrect(args, o)) return usage();
     TPixelGraphic image;
