@@ -151,6 +151,14 @@ void TlbxThumbGrid::SetNonSupportedFormatThumb(const QString& file) {
     producerSettings([&](TThumbSettings& s) { s.NonSupportedFormatThumb = file; });
 }
 
+void TlbxThumbGrid::SetSharedThumbnailFolder(const QString& folder) {
+    producerSettings([&](TThumbSettings& s) { s.SharedRoot = folder; });
+}
+
+void TlbxThumbGrid::SetWriteSharedThumbnails(bool on) {
+    producerSettings([&](TThumbSettings& s) { s.WriteSharedThumbnails = on; });
+}
+
 void TlbxThumbGrid::SetMemoryCacheMaxCacheCount(int count) {
     FProducer.Ring().SetCapacity(count);
     Rebuild(true);

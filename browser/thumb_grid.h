@@ -75,6 +75,12 @@ public:
     void SetDiskCacheMaxCacheCount(int count);
     QString DiskCacheDirectory() const { return FProducer.DiskIndex().Folder(); }
     void SetDiskCacheDirectory(const QString& folder);
+    // The thumbnails other desktop programs share are read from this folder (empty: not used),
+    // and written after a decode while WriteSharedThumbnails is on.
+    QString SharedThumbnailFolder() const { return FProducer.Settings().SharedRoot; }
+    void SetSharedThumbnailFolder(const QString& folder);
+    bool WriteSharedThumbnails() const { return FProducer.Settings().WriteSharedThumbnails; }
+    void SetWriteSharedThumbnails(bool on);
     bool Colours256() const { return FColours256; }
     void SetColours256(bool on) { FColours256 = on; }
     int BlockDrawing() const { return FBlockDrawing; }

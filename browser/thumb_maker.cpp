@@ -7,6 +7,7 @@
 #include "safe_file.h"
 #include "thumb_files.h"
 #include "thumb_geometry.h"
+#include "thumb_shared.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -84,7 +85,7 @@ QImage fitted(const TPixelGraphic& source, QSize original, QSize box) {
     TPixelGraphic thumb;
     thumb.SetSizeAndFormat(size.width(), size.height(), pf24Bit);
     thumb.CopyFrom(source);
-    return TPGQtView(thumb).Mirrored(false, true).Rows().convertToFormat(QImage::Format_RGB32);
+    return PictureToRGB32(thumb);
 }
 
 QImage pictureFile(const QString& file, QSize box, const TThumbStop& stop) {
@@ -104,7 +105,7 @@ QImage cachedFile(const QString& file) {
         TPixelGraphic image;
         PGLoadImage(PGRegistry(), image, *opened->Stream, {}, 0);
         if (image.Empty()) return {};
-        return TPGQtView(image).Mirrored(false, true).Rows().convertToFormat(QImage::Format_RGB32);
+        return PictureToRGB32(image);
     } catch (...) {
         return {};
     }
@@ -145,11 +146,33 @@ TThumbResult fallback(TThumbResult result, const TThumbRequest& request, TThumbK
 
 } // namespace
 
+QImage PictureToRGB32(const TPixelGraphic& image) {
+    return TPGQtView(image).Mirrored(false, true).Rows().convertToFormat(QImage::Format_RGB32);
+}
+
 bool IsJpegName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpe") ||
            suffix == QLatin1String("jpeg");
 }
+
+namespace {
+void storeInCache(const TThumbRequest& request, TThumbResult& result, const TThumbStop& stop) {
+    if (request.CacheFolder.isEmpty() || stop()) return;
+    TThumbNameParts naming = request.Naming;
+    naming.MTime = result.MTime;
+    const QString name = ThumbCacheName(request.Path, naming);
+    if (writeCacheFile(QDir(request.CacheFolder).filePath(name), naming.Jpeg, result.Thumb))
+        result.WrittenName = name;
+}
+
+bool writesShared(const TThumbRequest& request) {
+    return request.WriteShared && !request.SharedRoot.isEmpty() &&
+           !InsideFolder(request.Path, request.SharedRoot) &&
+           !InsideFolder(request.Path, request.CacheFolder);
+}
+
+} // namespace
 
 TThumbResult MakeThumbnail(const TThumbRequest& request, const TThumbStop& stop) {
     TThumbResult result;
@@ -165,16 +188,26 @@ TThumbResult MakeThumbnail(const TThumbRequest& request, const TThumbStop& stop)
     }
     if (!request.Supported)
         return fallback(std::move(result), request, TThumbKind::NotSupported, stop);
+    if (!request.SharedRoot.isEmpty()) {
+        if (std::optional<QImage> shared =
+                ReadSharedThumb(request.SharedRoot, request.Path, source->Stamp, request.Box)) {
+            result.Thumb = *shared;
+            storeInCache(request, result, stop);
+            return result;
+        }
+    }
+    // A shared thumbnail to write needs the picture at its class's size, not only the box's.
+    const bool shared = writesShared(request);
+    const int classSide = SharedThumbClassFor(request.Box).Size;
+    const QSize decodeBox = shared ? QSize(classSide, classSide) : request.Box;
     std::unique_ptr<TPixelGraphic> image =
-        decode(request.Path, *source->Stream, info, request.Box, stop);
+        decode(request.Path, *source->Stream, info, decodeBox, stop);
     if (stop()) return result;
     if (!image) return fallback(std::move(result), request, TThumbKind::Error, stop);
     result.Thumb = fitted(*image, sizeOf(info, *image), request.Box);
-    if (request.CacheFolder.isEmpty() || stop()) return result;
-    TThumbNameParts naming = request.Naming;
-    naming.MTime = result.MTime;
-    const QString name = ThumbCacheName(request.Path, naming);
-    if (writeCacheFile(QDir(request.CacheFolder).filePath(name), naming.Jpeg, result.Thumb))
-        result.WrittenName = name;
+    storeInCache(request, result, stop);
+    if (shared && !stop())
+        WriteSharedThumb(request.SharedRoot, request.Path, source->Stamp, request.Box,
+                         PictureToRGB32(*image));
     return result;
 }

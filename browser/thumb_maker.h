@@ -1,8 +1,8 @@
 #pragma once
 // Making one thumbnail, on a worker thread: our cache file when the index named one, else a
-// fresh decode fitted into the box, then the cache file written under a temporary name and
-// renamed. Nothing here touches the caches' memory: the result travels to the user-interface
-// thread, which records it.
+// shared desktop thumbnail of the file, else a fresh decode fitted into the box; then the cache
+// file written under a temporary name and renamed. Nothing here touches the caches' memory: the
+// result travels to the user-interface thread, which records it.
 
 #include "thumb_names.h"
 
@@ -24,6 +24,9 @@ struct TThumbRequest {
     // How its name is made; the time is that of the file as it was read.
     TThumbNameParts Naming;
     bool Supported = true; // the extension is among the formats thumbnails are made for
+    // The shared thumbnail folder, read after our cache; empty: not used.
+    QString SharedRoot;
+    bool WriteShared = false; // after a decode, a shared thumbnail is written too
     QString ErrorThumb, NonSupportedFormatThumb; // picture files, may be empty
 };
 
@@ -43,6 +46,10 @@ using TThumbStop = std::function<bool()>;
 
 // The cache and error pictures never reach the disk cache.
 TThumbResult MakeThumbnail(const TThumbRequest& request, const TThumbStop& stop);
+
+class TPixelGraphic;
+// The picture upright, in the format thumbnails are held in.
+QImage PictureToRGB32(const TPixelGraphic& image);
 
 // Files whose extension is ".jpg", ".jpe" or ".jpeg" in any case.
 bool IsJpegName(const QString& path);

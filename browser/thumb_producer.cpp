@@ -43,6 +43,8 @@ TThumbRequest TThumbProducer::requestFor(const QString& path) {
     request.Supported = ThumbFormatSupported(FSettings.SupportedFormats, path);
     request.ErrorThumb = FSettings.ErrorThumb;
     request.NonSupportedFormatThumb = FSettings.NonSupportedFormatThumb;
+    request.SharedRoot = FSettings.SharedRoot;
+    request.WriteShared = FSettings.WriteSharedThumbnails;
     request.Naming = {FSettings.Box.width(), FSettings.Box.height(), std::nullopt,
                       FSettings.JPEGThumbnails, FSettings.NoThumbnailExt};
     if (!request.Supported || !FDisk.Enabled()) return request;

@@ -23,6 +23,10 @@ struct TThumbSettings {
     bool NoThumbnailExt = true;
     QString SupportedFormats = QStringLiteral("*.jpg;*.bmp;*.jpeg;");
     QString ErrorThumb, NonSupportedFormatThumb;
+    // The shared desktop thumbnails: read when the folder is set, written after a decode when
+    // writing is on.
+    QString SharedRoot;
+    bool WriteSharedThumbnails = true;
 };
 
 // Whether thumbnails are made for the file: its extension, in any case, is one of the masks'
