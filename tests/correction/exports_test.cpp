@@ -43,10 +43,11 @@ constexpr bool Sanitized =
 
 TEST(ClarendFile, ExportsExactlyTheCorrections) {
     const auto symbols = lastWords(output("nm -D --defined-only '" CLAREND_LIBRARY "' 2>&1"), "");
-    EXPECT_EQ(symbols, (std::set<std::string>{
-                           "hVuxFixRedEye", "hVuxFixRedEye2", "pVuxFixRedEye", "pVuxFixRedEye2",
-                           "VuxBrightContrastGamma", "VuxUnSharpMask", "VuxPtrFilter",
-                           "VuxFilter_3x3", "VuxDestreakImage", "VuxRotateDib", "VuxRotateImage", "VuxDeskewImage"}));
+    EXPECT_EQ(symbols,
+              (std::set<std::string>{"hVuxFixRedEye", "hVuxFixRedEye2", "pVuxFixRedEye",
+                                     "pVuxFixRedEye2", "VuxBrightContrastGamma", "VuxUnSharpMask",
+                                     "VuxPtrFilter", "VuxFilter_3x3", "VuxDestreakImage",
+                                     "VuxRotateDib", "VuxRotateImage", "VuxDeskewImage"}));
 }
 
 TEST(ClarendFile, NeedsOnlyTheCLibraryAndTheMathsLibrary) {
