@@ -156,7 +156,8 @@ void TEMFPlayback::blit(bool stretch) {
     std::vector<uint8_t> packed;
     if (!dib(u(84), u(88), u(92), u(96), packed)) return;
     const double sw = stretch ? i(100) : dw, sh = stretch ? i(104) : dh;
-    P.DrawDIB(packed, {double(i(44)), double(i(48)), sw, sh, false}, dx, dy, dw, dh, rop);
+    P.DrawDIB(packed, {double(i(44)), double(i(48)), sw, sh, false, u(80) == 1}, dx, dy, dw, dh,
+              rop);
 }
 
 void TEMFPlayback::stretchDIBits(bool toDevice) {
@@ -165,7 +166,8 @@ void TEMFPlayback::stretchDIBits(bool toDevice) {
     const double sw = i(40), sh = i(44);
     const double dw = toDevice ? sw : i(72), dh = toDevice ? sh : i(76);
     const uint32_t rop = toDevice ? 0x00CC0020 : u(68);
-    P.DrawDIB(packed, {double(i(32)), double(i(36)), sw, sh, true}, i(24), i(28), dw, dh, rop);
+    P.DrawDIB(packed, {double(i(32)), double(i(36)), sw, sh, true, u(64) == 1}, i(24), i(28), dw,
+              dh, rop);
 }
 
 // Corner pairs of the rectangles of region data.
@@ -388,6 +390,7 @@ bool TEMFPlayback::path(uint32_t type) {
 bool TEMFPlayback::objects(uint32_t type) {
     switch (type) {
     case 37:
+    case 48: // SELECTPALETTE
         select(u(8));
         return true;
     case 38:
@@ -409,6 +412,8 @@ bool TEMFPlayback::objects(uint32_t type) {
     case 49: {
         TMFObject palette;
         palette.Kind = TMFObject::okPalette;
+        if (int64_t(FRec->U16(14)) <= (FRec->Size() - 16) / 4)
+            palette.Palette = MFPaletteEntries(FRec->At(16), FRec->U16(14));
         store(u(8), std::move(palette));
         return true;
     }

@@ -71,6 +71,29 @@ void appendUTF8(std::string& out, uint32_t c) {
     }
 }
 
+// The packed DIB with its colour table of 16-bit palette indices turned into colours; empty when
+// the table does not fit. An index past the palette looks up black.
+std::vector<uint8_t> withPaletteColours(std::span<const uint8_t> dib,
+                                        const std::vector<uint32_t>& palette) {
+    const int64_t headerSize = GetLE32(dib.data());
+    const bool core = headerSize == 12;
+    if (!core && (headerSize < 40 || int64_t(dib.size()) < headerSize)) return {};
+    const int bits = GetLE16(&dib[core ? 10 : 14]);
+    if (bits > 8) return {dib.begin(), dib.end()}; // no colour table to look up
+    const int64_t used = core ? 0 : GetLE32(&dib[32]);
+    const int64_t count = used ? used : int64_t(1) << bits;
+    if (count > 256 || int64_t(dib.size()) < headerSize + 2 * count) return {};
+    std::vector<uint8_t> out(dib.begin(), dib.begin() + headerSize);
+    for (int64_t k = 0; k < count; ++k) {
+        const size_t index = GetLE16(&dib[size_t(headerSize + 2 * k)]);
+        const uint32_t c = index < palette.size() ? palette[index] : 0;
+        out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+        if (!core) out.push_back(0);
+    }
+    out.insert(out.end(), dib.begin() + headerSize + 2 * count, dib.end());
+    return out;
+}
+
 // Point of the ellipse at parameter t, counter-clockwise as seen with y down.
 TMFPoint onEllipse(double cx, double cy, double rx, double ry, double t) {
     return {cx + rx * std::cos(t), cy - ry * std::sin(t)};
@@ -88,6 +111,12 @@ float TMFRecord::F32(int64_t at) const {
     float value;
     std::memcpy(&value, &bits, 4);
     return value;
+}
+
+std::vector<uint32_t> MFPaletteEntries(const uint8_t* entries, size_t count) {
+    std::vector<uint32_t> colours(count);
+    for (size_t k = 0; k < count; ++k) colours[k] = GetLE32(entries + 4 * k) & 0x00FFFFFF;
+    return colours;
 }
 
 std::string MFTextFrom1252(const uint8_t* bytes, size_t count) {
@@ -281,6 +310,9 @@ void TMFPlayer::SelectObject(const TMFObject& object) {
         break;
     case TMFObject::okFont:
         DC.Font = object;
+        break;
+    case TMFObject::okPalette:
+        DC.Palette = object.Palette;
         break;
     default:
         break;
@@ -575,6 +607,12 @@ void TMFPlayer::Text(double x, double y, const std::string& text, const std::vec
 void TMFPlayer::DrawDIB(std::span<const uint8_t> dib, TSource source, double dx, double dy,
                         double dw, double dh, uint32_t rop) {
     if (FInPath || dib.size() < 12) return;
+    std::vector<uint8_t> looked;
+    if (source.PaletteIndices) {
+        looked = withPaletteColours(dib, DC.Palette);
+        if (looked.empty()) return;
+        dib = looked;
+    }
     const bool core = GetLE32(dib.data()) == 12;
     const int64_t w = core ? GetLE16(&dib[4]) : std::abs(int64_t(int32_t(GetLE32(&dib[4]))));
     const int64_t h = core ? GetLE16(&dib[6]) : std::abs(int64_t(int32_t(GetLE32(&dib[8]))));

@@ -53,7 +53,11 @@ struct TMFObject {
     TMFBrush Brush;
     TMFLogFont Font;
     std::vector<TMFPoint> RegionRects; // pairs of corners, logical units
+    std::vector<uint32_t> Palette;     // packed colours
 };
+
+// The entries of a logical palette (red, green, blue, flags each) as packed colours.
+std::vector<uint32_t> MFPaletteEntries(const uint8_t* entries, size_t count);
 
 enum TMFMapMode : uint8_t {
     mmText = 1,
@@ -78,6 +82,7 @@ struct TMFDCState {
     uint32_t TextAlign = 0;
     bool Clockwise = false;
     TMFObject Pen, Brush, Font;
+    std::vector<uint32_t> Palette; // selected; what colour tables of indices look up
     TMFClip Clip;
 };
 
@@ -146,7 +151,8 @@ public:
     // logical destination rectangle.
     struct TSource {
         double X, Y, W, H;
-        bool FromBottom; // Y counts rows from the bottom
+        bool FromBottom;             // Y counts rows from the bottom
+        bool PaletteIndices = false; // the colour table holds 16-bit indices into the palette
     };
     void DrawDIB(std::span<const uint8_t> dib, TSource source, double dx, double dy, double dw,
                  double dh, uint32_t rop);

@@ -132,6 +132,7 @@ void TWMFPlayback::extText() {
 void TWMFPlayback::dib(int params, bool stretch, bool usage) {
     const uint32_t rop = u32(0);
     int at = 2 + (usage ? 1 : 0);
+    const bool paletteIndices = usage && u(2) == 1;
     const bool withBitmap = words() > params;
     double sw = 0, sh = 0;
     if (stretch) sh = w(at), sw = w(at + 1), at += 2;
@@ -148,7 +149,7 @@ void TWMFPlayback::dib(int params, bool stretch, bool usage) {
     if (!FRec->Holds(dibAt, 0)) return;
     const std::span<const uint8_t> bytes(FRec->At(dibAt), size_t(FRec->Size() - dibAt));
     // STRETCHDIB counts its source rows from the bottom, as the bitmap stores them.
-    P.DrawDIB(bytes, {sx, sy, sw, sh, usage}, dx, dy, dw, dh, rop);
+    P.DrawDIB(bytes, {sx, sy, sw, sh, usage, paletteIndices}, dx, dy, dw, dh, rop);
 }
 
 void TWMFPlayback::createPen() {
@@ -310,13 +311,16 @@ void TWMFPlayback::objects(uint16_t function) {
         return createRegion();
     case 0x00F7:
     case 0x01F9: {
-        // Palettes only size the image; old-style pattern brushes draw black.
+        // Palettes colour bitmaps of palette indices; old-style pattern brushes draw black.
         TMFObject o;
         o.Kind = function == 0x00F7 ? TMFObject::okPalette : TMFObject::okBrush;
         o.Brush = {bsSolid, 0, 0, nullptr};
+        if (function == 0x00F7 && 2 + 2 * int64_t(u(1)) <= words())
+            o.Palette = MFPaletteEntries(FRec->At(10), u(1));
         addObject(std::move(o));
         return;
     }
+    case 0x0234: // SELECTPALETTE
     case 0x012D:
         if (const TMFObject* o = object(u(0))) P.SelectObject(*o);
         return;

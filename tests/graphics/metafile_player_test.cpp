@@ -285,6 +285,57 @@ TEST(MetafilePlayer, StretchDIBitsDrawsTheBitmapWithinItsRecord) {
     EXPECT_DOUBLE_EQ(image->Bottom, 11);
 }
 
+// A 2 x 1 bitmap of 1 bit whose colour table holds the palette indices 1 and 0.
+std::vector<uint8_t> paletteIndexDIB() {
+    std::vector<uint8_t> b;
+    for (uint32_t v : {40u, 2u, 1u}) mfb::put32(b, v);
+    mfb::put16(b, 1), mfb::put16(b, 1);
+    for (uint32_t v : {0u, 4u, 0u, 0u, 2u, 0u}) mfb::put32(b, v);
+    mfb::put16(b, 1), mfb::put16(b, 0);
+    mfb::put32(b, 0x40); // pixel 0 takes table entry 0, pixel 1 entry 1
+    return b;
+}
+
+TEST(MetafilePlayer, ColourTablesOfPaletteIndicesLookUpTheSelectedPalette) {
+    constexpr uint32_t red = 0x0000FF, green = 0x00FF00, black = 0;
+    const std::vector<uint8_t> dib = paletteIndexDIB();
+    auto emf = [&](bool selected) {
+        auto params = stretchDIBits(dib, 2, 1);
+        params[11] = 44, params[12] = 80 + 44, params[13] = uint32_t(dib.size() - 44);
+        params[14] = 1; // the table holds palette indices
+        TEMFBuilder b;
+        b.Record(49, {1, 0x300 | 2 << 16, red, green});
+        if (selected) b.Record(48, {1});
+        return playEMF(b.Record(emrStretchDIBits, params));
+    };
+    auto wmf = [&](bool selected) {
+        TWMFBuilder b;
+        b.Record(0x00F7, {0x300, 2, int(red & 0xFFFF), int(red >> 16), int(green & 0xFFFF),
+                          int(green >> 16)});
+        if (selected) b.Record(0x0234, {0});
+        std::vector<int> params = {0x0020, 0x00CC, 1, 1, 2, 0, 0, 10, 20, 0, 0};
+        const auto words = Words16(dib);
+        params.insert(params.end(), words.begin(), words.end());
+        return playWMF(b.Record(0x0F43, params));
+    };
+    const struct {
+        const char* Name;
+        TPlayed Played;
+        uint32_t Color;
+    } cases[] = {
+        {"EMF with the palette selected", emf(true), green},
+        {"EMF without a palette", emf(false), black},
+        {"WMF with the palette selected", wmf(true), green},
+        {"WMF without a palette", wmf(false), black},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TCall* image = firstOf(c.Played, "image");
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Color, c.Color);
+    }
+}
+
 struct MalformedCase {
     const char* Name;
     std::vector<uint8_t> File;
