@@ -38,13 +38,17 @@ bool MeasureDib(uint8_t* bytes, TDibBlock& dib) {
            !__builtin_add_overflow(dib.PixelOffset, dib.PixelBytes, &end);
 }
 
+bool HeaderFits(const TDibBlock& dib) {
+    return dib.Header.biSize >= sizeof(BITMAPINFOHEADER);
+}
+
 int32_t CheckDib(void* bytes, uint64_t size, uint32_t depths, TDibBlock& dib) {
     const bool sizeKnown = size != 0;
     if (!bytes || (sizeKnown && size < sizeof(BITMAPINFOHEADER))) return VuxNoInput;
     const bool measured = MeasureDib(static_cast<uint8_t*>(bytes), dib);
     if (dib.Header.biWidth <= 0 || dib.Header.biHeight == 0) return VuxBadSize;
     if (!InDepths(dib.Bits, depths)) return VuxBadDepth;
-    if (!measured || (sizeKnown && dib.End() > size)) return VuxNoInput;
+    if (!measured || !HeaderFits(dib) || (sizeKnown && dib.End() > size)) return VuxNoInput;
     return VuxDone;
 }
 

@@ -47,9 +47,12 @@ int64_t StrideOf(int64_t width, int bits);
 // Fills the layout from the header; false when the rows' size does not fit 64 bits.
 bool MeasureDib(uint8_t* bytes, TDibBlock& dib);
 
+// Whether biSize leaves the rows behind a whole header; a shorter one would put them over it.
+bool HeaderFits(const TDibBlock& dib);
+
 // The checks of the new-block exports in their order: no header (-2007), width or height
-// (-1020), depth (-7079), then rows past the block (-2007). size 0 means a pointer whose block
-// size is not known, so only the header is read.
+// (-1020), depth (-7079), then a header under 40 bytes or rows past the block (-2007). size 0
+// means a pointer whose block size is not known, so only the header is read.
 int32_t CheckDib(void* bytes, uint64_t size, uint32_t depths, TDibBlock& dib);
 
 // A handle locked for the length of a call.

@@ -84,7 +84,7 @@ int32_t checkTurn(const TLockedInput& input, TDibBlock& in) {
     if (in.Header.biWidth < 1 || in.Header.biHeight < 1 ||
         !InDepths(in.Bits, Depth4 | Depth8 | Depth16 | Depth24))
         return VuxTurnForm;
-    if (!measured || in.End() > input.Size()) return VuxNoInput;
+    if (!measured || !HeaderFits(in) || in.End() > input.Size()) return VuxNoInput;
     return VuxDone;
 }
 

@@ -108,9 +108,11 @@ TEST(QuarterTurns, ChecksInOrder) {
         {"1 bit", 3, 2, 1, 0, -1008},
         {"32 bits", 3, 2, 32, 0, -1008},
         {"block one byte short", 3, 2, 24, -1, -2007},
+        {"a header of 12 bytes", 3, 2, 24, 0, -2007},
     };
     for (const Case& c : cases) {
         TRawDib in(c.Width, c.Height, c.Bits);
+        if (c.Name == "a header of 12 bytes") in.Header()->biSize = 12;
         TBlock block(in.Bytes, size_t(long(in.Bytes.size()) + c.Slack));
         int32_t err = 1;
         EXPECT_EQ(VuxRotateDib(block.Get(), 2, &err), nullptr) << c.Name;

@@ -90,11 +90,13 @@ TEST(ToneCurve, ChecksInOrder) {
         {"zero height before a wrong depth", 2, 0, 16, 0, -1020},
         {"16 bits", 2, 2, 16, 0, -7079},
         {"rows past the block", 4, 4, 24, -1, -2007},
+        {"a header of 12 bytes", 4, 4, 24, 0, -2007},
         {"top-down", 3, -2, 24, 0, 0},
         {"longer block", 3, 2, 24, 100, 0},
     };
     for (const Case& c : cases) {
         TRawDib in(c.Width, c.Height, c.Bits);
+        if (c.Name == "a header of 12 bytes") in.Header()->biSize = 12; // rows over the header
         TBlock block(in.Bytes, size_t(long(in.Bytes.size()) + c.Slack));
         int32_t err = 1;
         TAnswer a = Take(VuxBrightContrastGamma(block.Get(), 0, 0, 1.0, &err));
