@@ -1,5 +1,8 @@
 #include "bmp_format.h"
 
+#include "pixel_rows.h"
+#include "row_sink.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -122,15 +125,15 @@ struct Channel {
     }
 };
 
-void readBitFields(TStream& s, TPixelGraphic& img, const DibHeader& h, TPGProgressScope& progress) {
+void readBitFields(TStream& s, TPGRowSink& sink, const DibHeader& h, TPGProgressScope& progress) {
     const bool sixteen = h.BitCount == 16;
     const Channel red(h.Masks[0], sixteen), green(h.Masks[1], sixteen), blue(h.Masks[2], sixteen);
     std::vector<uint8_t> row(static_cast<size_t>(BytesPerRowOf(h.BitCount, h.Width)));
-    const int height = img.Height();
+    const int height = sink.Height();
     for (int i = 0; i < height; ++i) {
         readOrFail(s, row.data(), static_cast<int64_t>(row.size()));
-        uint8_t* out = img.ScanLine(h.TopDown() ? i : height - 1 - i);
-        for (int x = 0; x < img.Width(); ++x) {
+        uint8_t* out = sink.Row(h.TopDown() ? i : height - 1 - i);
+        for (int x = 0; x < sink.Width(); ++x) {
             const uint32_t p = sixteen ? GetLE16(&row[2 * x]) : GetLE32(&row[4 * x]);
             out[3 * x] = blue(p);
             out[3 * x + 1] = green(p);
@@ -156,6 +159,24 @@ void readInTenths(TStream& s, uint8_t* dest, int64_t count, TPGProgressScope& pr
     }
 }
 
+// A reduced load reads row by row, so only the rows the reduction picks are kept; progress
+// comes in tenths of the rows. Answers the bytes read.
+int64_t readRowsInTenths(TStream& s, TPGRowSink& sink, const DibHeader& h,
+                         TPGProgressScope& progress) {
+    const int64_t rowBytes = BytesPerRowOf(h.BitCount, h.Width);
+    const int height = sink.Height();
+    int64_t read = 0;
+    int tenth = 0;
+    for (int i = 0; i < height && s.Remaining() > 0; ++i) {
+        const int64_t n = std::min(rowBytes, s.Remaining());
+        readOrFail(s, sink.Row(h.TopDown() ? i : height - 1 - i), n);
+        read += n;
+        const int reached = static_cast<int>(int64_t(i + 1) * 10 / height);
+        if (reached > tenth && progress.Step(tenth = reached, 10)) break;
+    }
+    return read;
+}
+
 void reverseRows(TPixelGraphic& img) {
     std::vector<uint8_t> swap(static_cast<size_t>(img.BytesPerRow()));
     for (int y = 0; y < img.Height() / 2; ++y) {
@@ -167,32 +188,56 @@ void reverseRows(TPixelGraphic& img) {
     }
 }
 
-void decodeRLE(const std::vector<uint8_t>& data, TPixelGraphic& img, bool rle4,
+// Runs walk the rows from the bottom and never return to a row they left, so each row is
+// asked of the sink once.
+class RleRows {
+public:
+    RleRows(TPGRowSink& sink, uint8_t format) : FSink(sink), FFormat(format) { moveTo(Y); }
+    int X = 0, Y = 0;
+    void MoveTo(int x, int y) {
+        X = x;
+        if (y != Y) moveTo(y);
+    }
+    void Put(uint32_t value) {
+        if (FRow && X >= 0 && X < FSink.Width()) PGSetRowIndex(FRow, FFormat, X, value);
+        ++X;
+    }
+
+private:
+    void moveTo(int y) {
+        Y = y;
+        FRow = y >= 0 && y < FSink.Height() ? FSink.Row(FSink.Height() - 1 - y) : nullptr;
+    }
+    TPGRowSink& FSink;
+    uint8_t FFormat;
+    uint8_t* FRow = nullptr;
+};
+
+void decodeRLE(const std::vector<uint8_t>& data, TPGRowSink& sink, uint8_t format, bool rle4,
                TPGProgressScope& progress) {
     const int64_t size = static_cast<int64_t>(data.size());
     const int64_t step = size / 10;
     int64_t pos = 0;
-    int x = 0, y = img.Height() - 1;
+    RleRows rows(sink, format); // Y counts from the bottom row
     auto nibbles = [&](int64_t from, int count) {
-        for (int k = 0; k < count; ++k, ++x) {
+        for (int k = 0; k < count; ++k) {
             const uint8_t b = data[from + k / 2];
-            img.SetPixel(x, y, (k & 1) ? b & 0x0F : b >> 4);
+            rows.Put((k & 1) ? b & 0x0F : b >> 4);
         }
     };
     while (pos < size - 1) {
         const int n = data[pos], m = data[pos + 1];
         if (n > 0) {
-            for (int k = 0; k < n; ++k, ++x)
-                img.SetPixel(x, y, !rle4 ? m : (k & 1) ? m & 0x0F : m >> 4);
+            for (int k = 0; k < n; ++k) rows.Put(!rle4 ? m : (k & 1) ? m & 0x0F : m >> 4);
             pos += 2;
         } else if (m == 0) {
-            pos += 2, x = 0, --y;
+            pos += 2;
+            rows.MoveTo(0, rows.Y + 1);
         } else if (m == 1) {
             break;
         } else if (m == 2) {
             if (pos >= size - 3) break;
-            x += data[pos + 2];
-            y -= data[pos + 3];
+            rows.MoveTo(rows.X + data[pos + 2], rows.Y + data[pos + 3]);
             pos += 4;
         } else {
             // Absolute run: only as many pixels as the data still holds.
@@ -202,7 +247,7 @@ void decodeRLE(const std::vector<uint8_t>& data, TPixelGraphic& img, bool rle4,
             if (rle4)
                 nibbles(pos + 2, count);
             else
-                for (int k = 0; k < count; ++k, ++x) img.SetPixel(x, y, data[pos + 2 + k]);
+                for (int k = 0; k < count; ++k) rows.Put(data[pos + 2 + k]);
             pos += bytes + 2;
             pos += pos & 1;
         }
@@ -224,6 +269,35 @@ int64_t minimumPixelBytes(const DibHeader& h) {
     if (h.Width <= 0 || h.AbsHeight() == 0) return 0;
     const int64_t row = BytesPerRowOf(h.BitCount, h.Width);
     return row * (h.AbsHeight() - 1) + (static_cast<int64_t>(h.BitCount) * h.Width + 7) / 8;
+}
+
+void readPixels(TStream& s, TPGRowSink& sink, const DibHeader& h, TPGProgressScope& progress) {
+    TPixelGraphic& img = sink.Image();
+    if (h.BitCount == 16 || h.BitCount == 32) {
+        readBitFields(s, sink, h, progress);
+    } else if (h.Compression == biRLE4 || h.Compression == biRLE8) {
+        const int64_t available = s.Remaining();
+        const int64_t count =
+            h.SizeImage == 0 ? available : std::min<int64_t>(h.SizeImage, available);
+        std::vector<uint8_t> data(static_cast<size_t>(count));
+        readOrFail(s, data.data(), count);
+        decodeRLE(data, sink, img.PixelFormat(), h.Compression == biRLE4, progress);
+    } else {
+        // The offset may leave less than the check before allocating saw: what is there is
+        // read, and a short file fails once the rows are in place.
+        int64_t have;
+        if (sink.Reduces()) {
+            have = readRowsInTenths(s, sink, h, progress);
+        } else {
+            have = std::min(img.ImageSize(), s.Remaining());
+            readInTenths(s, img.Bits(), have, progress);
+            // The rows land in file order; a top-down file is turned over also after an abort,
+            // so the rows read show the top of the picture at the top.
+            if (h.TopDown()) reverseRows(img);
+        }
+        if (have < minimumPixelBytes(h) && !progress.Aborted())
+            bmpError(PGLangStr(msgUnexpectedEOF));
+    }
 }
 
 // From the info or core header on; pixelOffset is where the file header says the pixels start
@@ -250,41 +324,22 @@ void readDib(TStream& s, TPixelGraphic& img, int64_t pixelOffset) {
     if (!rle && s.Remaining() < paletteCount * entrySize + surplusBytes + minimumPixelBytes(h))
         bmpError(PGLangStr(msgUnexpectedEOF));
 
-    img.SetSizeAndFormat(h.Width, static_cast<int>(height),
-                         bits > 8 ? pf24Bit : PixelFormatOfBitCount(bits));
-    if (bits > 8) {
-        img.SetPaletteIdent(pTrueColor);
-    } else {
-        img.SetPaletteCount(paletteCount);
-        if (paletteCount == 0)
-            img.SetPaletteIdent(pNone);
-        else
-            readPalette(s, img, paletteCount, entrySize);
-    }
-    skipOrFail(s, surplusBytes);
-    if (pixelOffset > s.Position() && pixelOffset <= s.Size()) s.SetPosition(pixelOffset);
-    if (img.Empty()) return;
-
-    if (bits == 16 || bits == 32) {
-        readBitFields(s, img, h, progress);
-    } else if (rle) {
-        const int64_t available = s.Remaining();
-        const int64_t count =
-            h.SizeImage == 0 ? available : std::min<int64_t>(h.SizeImage, available);
-        std::vector<uint8_t> data(static_cast<size_t>(count));
-        readOrFail(s, data.data(), count);
-        decodeRLE(data, img, h.Compression == biRLE4, progress);
-    } else {
-        // The offset may leave less than the check before allocating saw: what is there is
-        // read, and a short file fails once the rows are in place.
-        const int64_t have = std::min(img.ImageSize(), s.Remaining());
-        readInTenths(s, img.Bits(), have, progress);
-        // The rows land in file order; a top-down file is turned over also after an abort, so
-        // the rows read show the top of the picture at the top.
-        if (h.TopDown()) reverseRows(img);
-        if (have < minimumPixelBytes(h) && !progress.Aborted())
-            bmpError(PGLangStr(msgUnexpectedEOF));
-    }
+    TPGRowSink sink(img, h.Width, static_cast<int>(height),
+                    bits > 8 ? pf24Bit : PixelFormatOfBitCount(bits));
+    PGReadRows(sink, [&] {
+        if (bits > 8) {
+            img.SetPaletteIdent(pTrueColor);
+        } else {
+            img.SetPaletteCount(paletteCount);
+            if (paletteCount == 0)
+                img.SetPaletteIdent(pNone);
+            else
+                readPalette(s, img, paletteCount, entrySize);
+        }
+        skipOrFail(s, surplusBytes);
+        if (pixelOffset > s.Position() && pixelOffset <= s.Size()) s.SetPosition(pixelOffset);
+        if (!img.Empty()) readPixels(s, sink, h, progress);
+    });
 }
 
 const char* colorsText(int bits) {

@@ -1,6 +1,7 @@
 #include "format_registry.h"
 
 #include "atomic_file.h"
+#include "row_sink.h"
 
 #include <algorithm>
 #include <cctype>
@@ -263,48 +264,35 @@ void PGFitToHint(const TPGCallOptions& options, int w, int h, int& fitW, int& fi
 
 namespace {
 
-// Every so many pixels, picked from the middle of their cells: the cost follows w x h, not the
-// picture, where averaging a hostile row of fifty million pixels would take minutes.
+// Every so many pixels, picked from the middle of their cells.
 std::unique_ptr<TPixelGraphic> sampled(const TPixelGraphic& image, int w, int h) {
     auto copy = std::make_unique<TPixelGraphic>();
     copy->SetCallOptions(image.CallOptions());
+    copy->SetGamma(image.Gamma());
     copy->SetSizeAndFormat(w, h, pf24Bit);
     for (int y = 0; y < h; ++y) {
-        const auto sy = static_cast<int>((2 * int64_t(y) + 1) * image.Height() / (2 * int64_t(h)));
-        for (int x = 0; x < w; ++x) {
-            const auto sx =
-                static_cast<int>((2 * int64_t(x) + 1) * image.Width() / (2 * int64_t(w)));
-            copy->SetPixelColor(x, y, image.GetPixelColor(sx, sy));
-        }
+        const int sy = PGSamplePick(y, h, image.Height());
+        for (int x = 0; x < w; ++x)
+            copy->SetPixelColor(x, y, image.GetPixelColor(PGSamplePick(x, w, image.Width()), sy));
     }
     return copy;
 }
 
-// A picture read at full size for a small box keeps only what the box can show. Beyond four
-// times the box it is sampled down to that first, then averaged.
-void reduceToHint(TPixelGraphic& image) {
-    int fitW, fitH;
-    PGFitToHint(image.CallOptions(), image.Width(), image.Height(), fitW, fitH);
-    if (image.Empty() || image.Width() < 2 * int64_t(fitW) || image.Height() < 2 * int64_t(fitH))
+} // namespace
+
+void PGReduceToHint(TPixelGraphic& image) {
+    const TPGReduction plan = PGPlanReduction(image.CallOptions(), image.Width(), image.Height());
+    if (image.Empty() || !plan.Reduces) return;
+    if (plan.SampleW == image.Width() && plan.SampleH == image.Height()) {
+        PGAverageSample(image, plan.FitW, plan.FitH);
         return;
-    const int sampleW = static_cast<int>(std::min<int64_t>(image.Width(), 4 * int64_t(fitW)));
-    const int sampleH = static_cast<int>(std::min<int64_t>(image.Height(), 4 * int64_t(fitH)));
-    std::unique_ptr<TPixelGraphic> sample;
-    if (sampleW < image.Width() || sampleH < image.Height())
-        sample = sampled(image, sampleW, sampleH);
-    const TPixelGraphic& source = sample ? *sample : image;
-    TPixelGraphic reduced;
-    reduced.SetCallOptions(image.CallOptions());
-    reduced.SetStretchMode(smPrecise);
-    reduced.SetSizeAndFormat(fitW, fitH, pf24Bit);
-    reduced.StretchCopy(0, 0, source, source.Height(), source.Width(), 0, 0, fitH, fitW);
-    reduced.SetGamma(image.Gamma());
-    image.SetSizeAndFormat(fitW, fitH, pf24Bit);
-    std::copy_n(reduced.Bits(), reduced.ImageSize(), image.Bits());
+    }
+    const std::unique_ptr<TPixelGraphic> sample = sampled(image, plan.SampleW, plan.SampleH);
+    PGAverageSample(*sample, plan.FitW, plan.FitH);
+    image.SetSizeAndFormat(plan.FitW, plan.FitH, pf24Bit);
+    std::copy_n(sample->Bits(), sample->ImageSize(), image.Bits());
     image.SetPaletteIdent(pTrueColor);
 }
-
-} // namespace
 
 void PGLoadImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,
                  std::string_view extension, int index) {
@@ -314,10 +302,19 @@ void PGLoadImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& str
     image.SetGamma(image.EffectiveDisplayGamma());
     const TFileFormatReader* reader = registry.FindReader(stream, extension);
     if (!reader) throw EPGUnknownFileFormat(PGLangStr(msgUnknownFileFormat));
-    reader->ReadImage(stream, image, index);
-    ApplyGammaCorrection(image);
-    reduceToHint(image);
-    image.ClassifyPalette();
+    // A load that fails keeps the rows read, reduced like a complete one.
+    auto finish = [&] {
+        ApplyGammaCorrection(image);
+        PGReduceToHint(image);
+        image.ClassifyPalette();
+    };
+    try {
+        reader->ReadImage(stream, image, index);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
 }
 
 void PGSaveImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,

@@ -131,10 +131,14 @@ void RegisterStandardFormats(TPGRegistry& registry);
 
 bool GetImageInfo(const std::filesystem::path& FileName, int Index, TPGImageInfo& Info);
 
-// Loads through the registry, with the image's call options. With a size hint, a picture still
-// twice the fitted size in each direction after reading is reduced to the fitted size.
+// Loads through the registry, with the image's call options. With a size hint, readers that
+// decode row by row keep only what the reduction needs; what a reader delivers at full size is
+// reduced by PGReduceToHint.
 void PGLoadImage(const TPGRegistry& registry, TPixelGraphic& image, TStream& stream,
                  std::string_view extension, int index);
+// A picture at full size for a small box keeps only what the box can show: still twice the
+// fitted size in each direction, it is averaged down to it (row_sink.h has the rule).
+void PGReduceToHint(TPixelGraphic& image);
 // The size a picture of w x h takes fitted into the hint box (never enlarged); w x h when the
 // hint is 0 x 0.
 void PGFitToHint(const TPGCallOptions& options, int w, int h, int& fitW, int& fitH);
