@@ -162,7 +162,8 @@ TMFPlayer::TMFPlayer(const TMetafileHeader& header, TMetafileDevice& device,
         const double toY = 100.0 * header.Millimeters[1] / header.Device[1];
         const double sx = options.Width / (double(header.Box[2]) - header.Box[0]);
         const double sy = options.Height / (double(header.Box[3]) - header.Box[1]);
-        FBase = {toX * sx, 0, 0, toY * sy, -header.Box[0] * sx, -header.Box[1] * sy};
+        FBase = {
+            toX * sx, 0, 0, toY * sy, -double(header.Box[0]) * sx, -double(header.Box[1]) * sy};
     }
     update();
 }

@@ -161,12 +161,20 @@ TEST(MetafileReader, InfoThroughTheRegistry) {
 }
 
 TEST(MetafileReader, FuzzerFindsKeepTheirSizesInBounds) {
-    // Without a frame, bounds of 1.7 billion reference pixels times 255 million millimetres
-    // passed 64 bits on their way to one; saturated, the picture is capped.
-    const TPGImageInfo info =
-        InfoOf(TestData("regress/emf-bounds-times-millimetres-past-64-bits.emf"));
-    EXPECT_EQ(std::max(info.Width, info.Height), MetafileMaxSide);
-    EXPECT_GE(std::min(info.Width, info.Height), 1);
+    // Without a frame, the bounds are turned into one: 1.7 billion reference pixels times 255
+    // million millimetres passed 64 bits; one saturated at the lowest int could not be negated.
+    for (const char* file : {"emf-bounds-times-millimetres-past-64-bits.emf",
+                             "emf-frame-from-bounds-at-the-lowest-int.emf"}) {
+        SCOPED_TRACE(file);
+        const std::filesystem::path path = TestData(std::string("regress/") + file);
+        const TPGImageInfo info = InfoOf(path);
+        EXPECT_EQ(std::max(info.Width, info.Height), MetafileMaxSide);
+        EXPECT_GE(std::min(info.Width, info.Height), 1);
+        TPixelGraphic image;
+        image.SetFastLoad(true);
+        image.LoadFromFile(path);
+        EXPECT_EQ(std::max(image.Width(), image.Height()), 130);
+    }
 }
 
 std::vector<uint8_t> textEMF() {
