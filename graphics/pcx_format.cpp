@@ -1,6 +1,7 @@
 #include "pcx_format.h"
 
 #include "block_reader.h"
+#include "row_sink.h"
 
 #include <array>
 #include <cstring>
@@ -212,17 +213,19 @@ void TPCXFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
     if (dataEnd - Stream.Position() < h.Height * minimumEncodedLine(h.LineBytes()))
         pcxError(PGLangStr(msgUnexpectedEOF));
 
-    Image.SetSizeAndFormat(static_cast<int>(h.Width), static_cast<int>(h.Height), h.PixelFormat());
+    TPGRowSink sink(Image, static_cast<int>(h.Width), static_cast<int>(h.Height), h.PixelFormat());
     installPalette(Image, h, trailer);
-    TPGProgressScope progress(Image);
-    TPGBlockReader in(Stream, dataEnd - Stream.Position());
-    std::vector<uint8_t> line(static_cast<size_t>(h.LineBytes()));
-    const int height = Image.Height();
-    for (int y = 0; y < height; ++y) {
-        decodeLine(in, line);
-        storeLine(h, line, Image.ScanLine(y));
-        if (progress.Step(y, height)) return;
-    }
+    PGReadRows(sink, [&] {
+        TPGProgressScope progress(Image);
+        TPGBlockReader in(Stream, dataEnd - Stream.Position());
+        std::vector<uint8_t> line(static_cast<size_t>(h.LineBytes()));
+        const int height = sink.Height();
+        for (int y = 0; y < height; ++y) {
+            decodeLine(in, line);
+            storeLine(h, line, sink.Row(y));
+            if (progress.Step(y, height)) return;
+        }
+    });
 }
 
 void TPCXFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Info) const {

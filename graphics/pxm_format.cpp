@@ -1,6 +1,7 @@
 #include "pxm_format.h"
 
 #include "block_reader.h"
+#include "row_sink.h"
 #include "short_file.h"
 
 #include <array>
@@ -191,21 +192,12 @@ struct RowReader {
     }
 };
 
-void setFormat(TPixelGraphic& img, const PnmHeader& h) {
-    const int w = static_cast<int>(h.Width), hgt = static_cast<int>(h.Height);
-    switch (h.Family()) {
-    case kBitmap:
-        img.SetSizeAndFormat(w, hgt, pf1Bit);
-        img.SetPaletteIdent(pBlackWhite);
-        break;
-    case kGray:
-        img.SetSizeAndFormat(w, hgt, pf8Bit);
-        img.SetPaletteIdent(pGray256);
-        break;
-    case kPixel:
-        img.SetSizeAndFormat(w, hgt, pf24Bit);
-        img.SetPaletteIdent(pTrueColor);
-    }
+uint8_t formatOf(const PnmHeader& h) {
+    return h.Family() == kBitmap ? pf1Bit : h.Family() == kGray ? pf8Bit : pf24Bit;
+}
+
+TPaletteIdent paletteOf(const PnmHeader& h) {
+    return h.Family() == kBitmap ? pBlackWhite : h.Family() == kGray ? pGray256 : pTrueColor;
 }
 
 // Decimal texts of 0..255 for the writers.
@@ -275,14 +267,17 @@ void TPxMFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
     checkReadable(h);
     if (!holdsEnough(h, in.Remaining())) pxmError(PGLangStr(msgUnexpectedEOF));
 
-    setFormat(Image, h);
-    TPGProgressScope progress(Image);
-    RowReader read{in, text, h, scaleTable(h.MaxVal), Image.Width()};
-    const int height = Image.Height();
-    for (int y = 0; y < height; ++y) {
-        read(Image.ScanLine(y));
-        if (progress.Step(y, height)) return;
-    }
+    TPGRowSink sink(Image, static_cast<int>(h.Width), static_cast<int>(h.Height), formatOf(h));
+    Image.SetPaletteIdent(paletteOf(h));
+    PGReadRows(sink, [&] {
+        TPGProgressScope progress(Image);
+        RowReader read{in, text, h, scaleTable(h.MaxVal), sink.Width()};
+        const int height = sink.Height();
+        for (int y = 0; y < height; ++y) {
+            read(sink.Row(y));
+            if (progress.Step(y, height)) return;
+        }
+    });
 }
 
 void TPxMFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Info) const {

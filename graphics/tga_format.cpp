@@ -2,6 +2,7 @@
 
 #include "block_reader.h"
 #include "bmp_format.h"
+#include "row_sink.h"
 #include "short_file.h"
 
 #include <array>
@@ -153,14 +154,14 @@ void convertRow(const uint8_t* src, uint8_t* row, int width, int depth, bool mir
     }
 }
 
-void readRows(TStream& s, TPixelGraphic& img, const TgaHeader& h, TPGProgressScope& progress) {
+void readRows(TStream& s, TPGRowSink& sink, const TgaHeader& h, TPGProgressScope& progress) {
     const int width = h.Width, height = h.Height, pb = h.PixelBytes();
     const bool direct = !h.Rle() && !h.RightToLeft() && (h.Depth == 8 || h.Depth == 24);
     TPGBlockReader in(s);
     std::vector<uint8_t> buffer(direct ? 0 : static_cast<size_t>(width) * pb);
     RleState rle;
     for (int r = 0; r < height; ++r) {
-        uint8_t* row = img.ScanLine(h.TopDown() ? r : height - 1 - r);
+        uint8_t* row = sink.Row(h.TopDown() ? r : height - 1 - r);
         if (direct) {
             readOrFail(in, row, int64_t(width) * pb);
         } else {
@@ -197,18 +198,20 @@ void TTGAFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
         skipOrFail(Stream, h.MapBytes());
     if (!holdsEnough(h, Stream.Remaining())) tgaError(PGLangStr(msgUnexpectedEOF));
 
-    Image.SetSizeAndFormat(h.Width, h.Height, h.Depth == 8 ? pf8Bit : pf24Bit);
-    if (h.Depth != 8) {
-        Image.SetPaletteIdent(pTrueColor);
-    } else if (palette.empty()) {
-        Image.SetPaletteIdent(pGray256);
-    } else {
-        Image.SetPaletteCount(static_cast<int>(palette.size()));
-        for (size_t i = 0; i < palette.size(); ++i)
-            Image.SetPaletteEntry(static_cast<int>(i), palette[i]);
-    }
-    TPGProgressScope progress(Image);
-    readRows(Stream, Image, h, progress);
+    TPGRowSink sink(Image, h.Width, h.Height, h.Depth == 8 ? pf8Bit : pf24Bit);
+    PGReadRows(sink, [&] {
+        if (h.Depth != 8) {
+            Image.SetPaletteIdent(pTrueColor);
+        } else if (palette.empty()) {
+            Image.SetPaletteIdent(pGray256);
+        } else {
+            Image.SetPaletteCount(static_cast<int>(palette.size()));
+            for (size_t i = 0; i < palette.size(); ++i)
+                Image.SetPaletteEntry(static_cast<int>(i), palette[i]);
+        }
+        TPGProgressScope progress(Image);
+        readRows(Stream, sink, h, progress);
+    });
 }
 
 void TTGAFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Info) const {
