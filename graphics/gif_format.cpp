@@ -1,4 +1,5 @@
 #include "gif_format.h"
+#include "row_sink.h"
 
 #include <algorithm>
 #include <array>
@@ -203,9 +204,8 @@ void packRow(uint8_t* dest, const uint8_t* px, int count, uint8_t format) {
 // progress report per row.
 class RowWriter {
 public:
-    RowWriter(TPixelGraphic& image, bool interlaced, TPGProgressScope& progress)
-        : FImage(image), FProgress(progress), FInterlaced(interlaced), FRow(size_t(image.Width())) {
-    }
+    RowWriter(TPGRowSink& sink, bool interlaced, TPGProgressScope& progress)
+        : FSink(sink), FProgress(progress), FInterlaced(interlaced), FRow(size_t(sink.Width())) {}
 
     // Answers false once the frame is complete or the user stopped it.
     bool Put(const uint8_t* pixels, size_t n) {
@@ -218,7 +218,7 @@ public:
             store(width);
             FX = 0;
             ++FRowsDone;
-            FDone = FProgress.Step(FRowsDone, FImage.Height() - 1) || !nextRow();
+            FDone = FProgress.Step(FRowsDone, FSink.Height() - 1) || !nextRow();
         }
         return !FDone;
     }
@@ -229,20 +229,20 @@ public:
 
 private:
     void store(size_t count) {
-        packRow(FImage.ScanLine(FY), FRow.data(), int(count), FImage.PixelFormat());
+        packRow(FSink.Row(FY), FRow.data(), int(count), FSink.Image().PixelFormat());
     }
     bool nextRow() {
         static constexpr int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
-        if (!FInterlaced) return ++FY < FImage.Height();
+        if (!FInterlaced) return ++FY < FSink.Height();
         FY += step[FPass];
-        while (FY >= FImage.Height()) {
+        while (FY >= FSink.Height()) {
             if (++FPass == 4) return false;
             FY = start[FPass];
         }
         return true;
     }
 
-    TPixelGraphic& FImage;
+    TPGRowSink& FSink;
     TPGProgressScope& FProgress;
     bool FInterlaced;
     std::vector<uint8_t> FRow;
@@ -297,25 +297,27 @@ void decodeLzw(Bytes data, int minCodeSize, uint8_t format, RowWriter& out) {
 }
 
 void decodeFrame(const TGifFile::Frame& f, Bytes data, TPixelGraphic& image,
-                 TPGProgressScope& progress) {
+                 TPGProgressScope& progress, bool reducible) {
     if (!f.Decodable()) return;
     const uint8_t format = f.Depth <= 1 ? pf1Bit : f.Depth <= 4 ? pf4Bit : pf8Bit;
-    image.SetSizeAndFormat(f.Geometry.Width, f.Geometry.Height, format);
-    const int entries = 1 << f.Depth;
-    image.SetPaletteCount(entries);
-    for (int i = 0; i < entries; ++i) {
-        const size_t at = size_t(3) * i;
-        const Bytes& t = f.Table;
-        image.SetPaletteEntry(i, at + 2 < t.size() ? PGColor(t[at], t[at + 1], t[at + 2]) : 0);
-    }
-    if (image.Empty()) return;
-    std::vector<uint8_t> codes;
-    codes.reserve(size_t(f.DataBytes));
-    walkSubBlocks(data, f.DataStart,
-                  [&](Bytes b) { codes.insert(codes.end(), b.begin(), b.end()); });
-    RowWriter rows(image, f.Geometry.Interlaced, progress);
-    decodeLzw(codes, f.MinCodeSize, format, rows);
-    rows.Finish();
+    TPGRowSink sink(image, f.Geometry.Width, f.Geometry.Height, format, reducible);
+    PGReadRows(sink, [&] {
+        const int entries = 1 << f.Depth;
+        image.SetPaletteCount(entries);
+        for (int i = 0; i < entries; ++i) {
+            const size_t at = size_t(3) * i;
+            const Bytes& t = f.Table;
+            image.SetPaletteEntry(i, at + 2 < t.size() ? PGColor(t[at], t[at + 1], t[at + 2]) : 0);
+        }
+        if (image.Empty()) return;
+        std::vector<uint8_t> codes;
+        codes.reserve(size_t(f.DataBytes));
+        walkSubBlocks(data, f.DataStart,
+                      [&](Bytes b) { codes.insert(codes.end(), b.begin(), b.end()); });
+        RowWriter rows(sink, f.Geometry.Interlaced, progress);
+        decodeLzw(codes, f.MinCodeSize, format, rows);
+        rows.Finish();
+    });
 }
 
 std::vector<uint8_t> readAll(TStream& s) {
@@ -324,11 +326,12 @@ std::vector<uint8_t> readAll(TStream& s) {
     return data;
 }
 
-// An index beyond the frames leaves the image as it is.
+// An index beyond the frames leaves the image as it is. Frames of an animation are laid over
+// one another at full size, so only a picture read alone is reducible.
 void decodeIndex(const TGifFile& gif, Bytes data, int index, TPixelGraphic& image,
-                 TPGProgressScope& progress) {
+                 TPGProgressScope& progress, bool reducible) {
     if (index < 0 || size_t(index) >= gif.Frames.size()) return;
-    decodeFrame(gif.Frames[size_t(index)], data, image, progress);
+    decodeFrame(gif.Frames[size_t(index)], data, image, progress, reducible);
 }
 
 TGifAnimation animationOf(const TGifFile& gif) {
@@ -350,7 +353,7 @@ bool tGifFileFormatReader::IsFormat(const TPGHeader& Header) const {
 void tGifFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int Index) const {
     TPGProgressScope progress(Image);
     const std::vector<uint8_t> data = readAll(Stream);
-    decodeIndex(Parser(data).Parse(), data, Index, Image, progress);
+    decodeIndex(Parser(data).Parse(), data, Index, Image, progress, true);
 }
 
 void tGifFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Info) const {
@@ -381,7 +384,7 @@ TGifFrames::~TGifFrames() = default;
 
 void TGifFrames::ReadFrame(int Index, TPixelGraphic& Image) const {
     TPGProgressScope progress(Image);
-    decodeIndex(*FFile, FData, Index, Image, progress);
+    decodeIndex(*FFile, FData, Index, Image, progress, false);
 }
 
 void RegisterGIFFormat(TPGRegistry& registry) {

@@ -49,10 +49,12 @@ void checkFullSize(const TPixelGraphic& image, int w, int h, uint8_t format) {
 
 } // namespace
 
-TPGRowSink::TPGRowSink(TPixelGraphic& image, int width, int height, uint8_t pixelFormat)
+TPGRowSink::TPGRowSink(TPixelGraphic& image, int width, int height, uint8_t pixelFormat,
+                       bool reducible)
     : FImage(image), FWidth(width), FHeight(height), FFormat(pixelFormat),
       FPlan(PGPlanReduction(image.CallOptions(), width, height)) {
-    if (!FPlan.Reduces) {
+    if (!FPlan.Reduces || !reducible) {
+        FPlan.Reduces = false;
         image.SetSizeAndFormat(width, height, pixelFormat);
         return;
     }

@@ -29,7 +29,9 @@ class TPGRowSink {
 public:
     // Sizes the image for a width x height picture of the given format, refusing what
     // SetSizeAndFormat refuses for the full size; the palette is set on the image as usual.
-    TPGRowSink(TPixelGraphic& image, int width, int height, uint8_t pixelFormat);
+    // Not reducible: the rows are the image's own whatever the hint.
+    TPGRowSink(TPixelGraphic& image, int width, int height, uint8_t pixelFormat,
+               bool reducible = true);
     TPGRowSink(const TPGRowSink&) = delete;
     TPGRowSink& operator=(const TPGRowSink&) = delete;
 

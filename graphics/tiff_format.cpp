@@ -1,5 +1,6 @@
 #include "tiff_format.h"
 
+#include "row_sink.h"
 #include "short_file.h"
 #include "tiff_decode.h"
 
@@ -372,28 +373,30 @@ void convertRow(TRowForm form, const uint8_t* src, uint8_t* dst, size_t rowBytes
     }
 }
 
-// Rows top to bottom, each decoded whole: straight into the image when the file row is not
+// Rows top to bottom, each decoded whole: straight into the sink's row when the file row is not
 // longer than the image row, through a row buffer otherwise.
-void decodeRows(TStream& s, const TIFFDirectory& d, uint32_t rowsPerStrip, TPixelGraphic& image) {
-    TPGProgressScope progress(image);
+void decodeRows(TStream& s, const TIFFDirectory& d, uint32_t rowsPerStrip, TPGRowSink& sink) {
+    TPGProgressScope progress(sink.Image());
     TTIFFStripSource source(s);
     const std::unique_ptr<TTIFFRowDecoder> decoder = MakeTIFFRowDecoder(d.Compression);
     const bool predicted = predictorApplies(d) && d.Predictor == 2;
     const TRowForm form = rowFormOf(d);
     const size_t rowBytes = static_cast<size_t>(d.RowBytes());
-    const bool inPlace = static_cast<int64_t>(rowBytes) <= image.BytesPerRow();
+    const int64_t imageRowBytes =
+        BytesPerRowOf(BitCountOfPixelFormat(sink.Image().PixelFormat()), sink.Width());
+    const bool inPlace = static_cast<int64_t>(rowBytes) <= imageRowBytes;
     std::vector<uint8_t> buffer(inPlace ? 0 : rowBytes);
-    for (int y = 0; y < image.Height(); ++y) {
+    for (int y = 0; y < sink.Height(); ++y) {
         if (y % rowsPerStrip == 0) {
             source.Start(d.Start + d.StripOffsets[y / rowsPerStrip]);
             decoder->StartStrip();
         }
-        uint8_t* out = image.ScanLine(y);
+        uint8_t* out = sink.Row(y);
         const std::span<uint8_t> row(inPlace ? out : buffer.data(), rowBytes);
         decoder->DecodeRow(source, row, y);
         if (predicted) UndoTIFFHorizontalPredictor(row, static_cast<int>(d.SamplesPerPixel));
-        convertRow(form, row.data(), out, rowBytes, image.Width());
-        if (progress.Step(y, image.Height())) return;
+        convertRow(form, row.data(), out, rowBytes, sink.Width());
+        if (progress.Step(y, sink.Height())) return;
     }
 }
 
@@ -426,9 +429,11 @@ void TTIFFileFormatReader::ReadImage(TStream& Stream, TPixelGraphic& Image, int 
     const uint32_t rowsPerStrip = stripRows(d, Image);
     checkCapacity(d);
     const uint8_t format = d.SamplesPerPixel == 1 ? PixelFormatOfBitCount(d.Bits()) : pf24Bit;
-    Image.SetSizeAndFormat(static_cast<int>(d.Width), static_cast<int>(d.Length), format);
-    setPalette(d, Image);
-    decodeRows(Stream, d, rowsPerStrip, Image);
+    TPGRowSink sink(Image, static_cast<int>(d.Width), static_cast<int>(d.Length), format);
+    PGReadRows(sink, [&] {
+        setPalette(d, Image);
+        decodeRows(Stream, d, rowsPerStrip, sink);
+    });
 }
 
 void TTIFFileFormatReader::GetInfo(TStream& Stream, int Index, TPGImageInfo& Info) const {
