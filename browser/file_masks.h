@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <optional>
+#include <span>
+
 namespace FileMasks {
 inline const QString AllImages = QStringLiteral(
     "*.JPE;*.JPEG;*.JPG;*.GIF;*.BMP;*.DIB;*.RLE;*.PCX;*.WMF;*.ICO;*.EMF;*.JIF;*.PNG;*.TIF;*.TIFF;"
@@ -19,3 +22,15 @@ inline const QString AllFiles = QStringLiteral("*.*");
 // The file test of the folder list: the filter, else every image format (with the false
 // extensions when they are supported).
 bool PassesFilter(const QString& fileName, const QString& filter, bool supportFalseExt);
+
+// The File Filter menu: each command and the filter it sets.
+struct TFilterCommand {
+    const char* Name;
+    const char* Filter;
+};
+std::span<const TFilterCommand> FilterCommands();
+// The filter a command sets; nothing for a command of another menu.
+std::optional<QString> FilterOfCommand(const QString& name);
+// The command ticked for the filter: "All Image Formats" also for either full list; empty when
+// no item sets it.
+QString TickedFilterCommand(const QString& filter);

@@ -2,6 +2,8 @@
 
 #include "companion_windows.h"
 #include "direct_show.h"
+#include "folder_reader.h"
+#include "folder_tree_model.h"
 #include "idle_dispatch.h"
 #include "pg_image.h"
 #include "pg_qt_view.h"
@@ -19,16 +21,15 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QListView>
 #include <QListWidget>
 #include <QPalette>
 #include <QProcess>
 #include <QProxyStyle>
 #include <QRandomGenerator>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyleFactory>
@@ -131,6 +132,7 @@ TfrmMain::TfrmMain(TMainWindowContext context)
     : FRegistry(context.Registry), FPrompter(context.Prompter), FCompanions(context.Companions),
       FArguments(context.Arguments), FFolders(context.Folders), FExecutable(context.Executable),
       FScreen(context.Screen) {
+    FListing = std::make_unique<TFolderListing>(FFolderList);
     setObjectName("frmMain");
     setWindowTitle("Glimmet");
     FState.Settings = DefaultSettings(FScreen);
@@ -148,6 +150,7 @@ TfrmMain::TfrmMain(TMainWindowContext context)
 }
 
 TfrmMain::~TfrmMain() {
+    FListing.reset(); // its jobs stop before the lists they fill go
     SetPGWarningBox(nullptr);
     HideSplash();
 }
@@ -161,15 +164,16 @@ void TfrmMain::CreatePanels() {
     FLeft->setChildrenCollapsible(false);
     FModes = new QTabWidget(FLeft);
     FModes->setObjectName("pgcModes");
-    FTree = new QTreeView(FModes);
+    auto* treePage = new QWidget(FModes);
+    treePage->setObjectName("tsFolders");
+    FTree = new QTreeView(treePage);
     FTree->setObjectName("directorylist");
-    FTreeModel = new QFileSystemModel(FTree);
-    FTreeModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    FTreeModel->setRootPath("/");
+    FTreeModel = new TFolderTreeModel(StandardRoots(), FTree);
     FTree->setModel(FTreeModel);
-    for (int column = 1; column < FTreeModel->columnCount(); ++column) FTree->hideColumn(column);
     FTree->header()->hide();
-    FModes->addTab(FTree, "Folders");
+    FTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    CreateTreeButtons(treePage);
+    FModes->addTab(treePage, "Folders");
     FBookmarks = new QListWidget(FModes);
     FBookmarks->setObjectName("lbxBookmarks");
     FModes->addTab(FBookmarks, "Favorites");
@@ -181,8 +185,9 @@ void TfrmMain::CreatePanels() {
     FOuter->addWidget(FLeft);
     FOuter->addWidget(FImageArea);
     FOuter->setStretchFactor(1, 1);
-    FFileBox = new QListWidget(FGridArea);
+    FFileBox = new QListView(FGridArea);
     FFileBox->setObjectName("FileBox");
+    FFileBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FImage = new TPGImage(FImageArea);
     FImage->setObjectName("PGImage");
     FImage->SetCenter(true);
@@ -190,32 +195,14 @@ void TfrmMain::CreatePanels() {
 }
 
 void TfrmMain::ConnectCommands() {
-    connect(FModes, &QTabWidget::currentChanged, this,
-            [this](int index) { ModesPageChanged(index); });
-    // The model reads and sorts folders in the background: a folder the program moved to is
-    // revealed again as rows arrive, until the user takes the tree in hand.
-    auto reveal = [this] {
-        if (FRevealTreeFolder)
-            QTimer::singleShot(0, FTree, [this] {
-                FTree->scrollTo(FTree->currentIndex(), QAbstractItemView::PositionAtCenter);
-            });
-    };
-    connect(FTreeModel, &QAbstractItemModel::rowsInserted, this, reveal);
-    connect(FTreeModel, &QAbstractItemModel::layoutChanged, this, reveal);
-    connect(FTree, &QTreeView::pressed, this, [this] { FRevealTreeFolder = false; });
-    connect(FTree->verticalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this] { FRevealTreeFolder = false; });
-    connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (TreeFolder() != FLastListed) FState.FolderListRefresh = true;
+    connect(FModes, &QTabWidget::currentChanged, this, [this](int index) {
+        pgcModesChange(index == 1 ? BrowseFavorites : BrowseFolders, true, false);
     });
-    connect(FFileBox, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        if (!item) return;
-        FState.CurrentFile = item->data(Qt::UserRole).toString();
-        FState.PendingDisplay = true;
-    });
+    ConnectLists();
     connect(FBookmarks, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         try {
             LoadBookmarkFile(item->data(Qt::UserRole).toString());
+            FCurrentBookmark = item->text();
             RefreshFileList();
         } catch (const std::exception&) {
             FPrompter.Message(TPromptKind::Error, DisplayMessages::Processing);
@@ -352,7 +339,7 @@ void TfrmMain::reseteverything() {
     const TResetSizes sizes =
         ResetEverythingSizes(s, FLayout, FState.BrowseMode, FScreen, size(), FLeft->width());
     ApplyPanelSizes({sizes.LeftPanel, sizes.ModePanel.value_or(FLeft->sizes().value(0))});
-    ModeChange(FState.BrowseMode);
+    pgcModesChange(FState.BrowseMode, false, false);
 }
 
 void TfrmMain::PrepareWindow() {

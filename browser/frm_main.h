@@ -2,6 +2,8 @@
 // TfrmMain: the main window. It maps its widgets to the start-up, layout, idle and shutdown
 // logic beside it (setup.h, shutdown.h, idle_dispatch.h, direct_show.h, window_layout.h).
 
+#include "file_list_model.h"
+#include "folder_list.h"
 #include "folders.h"
 #include "frame_host.h"
 #include "main_state.h"
@@ -14,16 +16,22 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
 class QAction;
-class QFileSystemModel;
 class QLabel;
+class QListView;
 class QListWidget;
 class QMenu;
+class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
 class QTreeView;
 class TCompanionWindows;
+class TFolderListing;
+class TFolderTreeModel;
 class TPGImage;
 class TPrompter;
 class TRegistry;
@@ -59,6 +67,41 @@ public:
     void mkTipOfTheDayClick(const TCommand& sender);
     // The five bar commands: toggles the setting the sender shows.
     void ToggleBar(const TCommand& sender);
+    // File Filter and File Sorting (frm_main_browse.cpp).
+    void mkeffalseClick(const TCommand& sender);
+    void mkSortClick(const TCommand& sender);
+    void popFileSortPopup(const TCommand& sender);
+
+    // The folder list (frm_main_browse.cpp).
+    void SetDirectory(const QString& path, bool reread, bool showFirst);
+    void updatedirectory(bool showFirst) { SetDirectory({}, true, showFirst); }
+    void directorylistChange();
+    void DirBoxClick();
+    void DirBoxKeyUp();
+    void DirBoxChange();
+    void UpdateThumbGrid();
+    void doselectstatus();
+    // The mode's list: the folder list in Folders mode, else the favorites list.
+    TFileListModel& CurrentList();
+    TFileListModel& FolderList() { return FFolderList; }
+    TFileListModel& FavoritesList() { return FFavoritesList; }
+    bool checkifhasitems(bool selected) const;
+    void storeposition(bool bySelection);
+    void readposition();
+    QString GetModeHeading() const;
+    QString GetFolderDisplayName(const QString& path) const;
+    QString getcurrfile() const { return FState.CurrentFile; }
+    void setcurrfile(const QString& file);
+    void clearcurrfile();
+
+    // The tree's folder commands (frm_main_folders.cpp).
+    void PopDirPopup(const QPoint& at);
+    // Tests take the menu instead of it being shown.
+    std::function<void(QMenu& menu)> OnDirPopup;
+    void puCreateSubDirClick();
+    void RenameDirectory1Click();
+    void puDeleteDirClick();
+    void Refresh1Click();
 
     const TMainState& State() const { return FState; }
     // Shown until set-up hides it; the window takes it over.
@@ -88,6 +131,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void customEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QMenu* createPopupMenu() override;
 
 private:
@@ -134,8 +178,16 @@ private:
     QToolBar* Toolbar(const QString& name) const;
     void ArrangeLayout(int layout);
     void SetModePanelSize(int size);
-    void ModeChange(int browseMode);
-    void ModesPageChanged(int index);
+    void pgcModesChange(int browseMode, bool userChanged, bool handedOver);
+    void ShowModeHint(int browseMode);
+    void ConnectLists();
+    void ShowListInView();
+    void ListingFinished(bool listed);
+    void ApplyStatus(const TStatusTexts& texts);
+    void TickThumbnailsMenu();
+    void CreateTreeButtons(QWidget* page);
+    void LayoutTreeButtons();
+    void StartTreeDrag();
     void RunSetup();
     void ShowFitOfImage();
 
@@ -151,10 +203,18 @@ private:
     bool FIdleInstalled = false;
     bool FInIdle = false;
     bool FInSetup = false;
-    bool FRevealTreeFolder = false;
     QString FLastListed;
-    QStringList FFavorites; // the loaded favorites list
-    QIcon FFileIcon;
+    QString FCurrentBookmark = QStringLiteral("<default>");
+    // Waiting for the last batch of a read: the first image to show, a file to select.
+    bool FShowFirstWhenListed = false;
+    QString FSelectWhenListed;
+    std::optional<int> FStoredPosition;
+    bool FSyncingView = false;
+    QPoint FTreePress;
+    bool FTreeDragPending = false;
+    TFileListModel FFolderList;
+    TFileListModel FFavoritesList;
+    std::unique_ptr<TFolderListing> FListing;
     QPointer<QWidget> FSplash;
 
     QSplitter* FOuter = nullptr; // left panel and image area
@@ -163,9 +223,11 @@ private:
     QWidget* FGridArea = nullptr;
     QWidget* FImageArea = nullptr;
     QTreeView* FTree = nullptr;
-    QFileSystemModel* FTreeModel = nullptr;
+    TFolderTreeModel* FTreeModel = nullptr;
+    QPushButton* FFavoriteFoldersButton = nullptr;
+    QPushButton* FCreateFolderButton = nullptr;
     QListWidget* FBookmarks = nullptr;
-    QListWidget* FFileBox = nullptr;
+    QListView* FFileBox = nullptr;
     TPGImage* FImage = nullptr;
     QLabel* FFileLabel = nullptr;
     QLabel* FSelectLabel = nullptr;
@@ -173,4 +235,5 @@ private:
     QLabel* FStretchLabel = nullptr;
     QLabel* FFastLabel = nullptr;
     QHash<QString, QAction*> FActions;
+
 };

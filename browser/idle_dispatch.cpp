@@ -15,10 +15,13 @@ void RunAction(TIdleAction action, TMainState& state, TFrameHost& host, TPrompte
         prompter.Message(TPromptKind::Information, "Glimmet will now close.");
         host.CloseProgram();
         break;
-    case TIdleAction::ShowStartFile:
-        state.CurrentFile = std::exchange(state.PendingStartFile, QString());
-        directshow(state.CurrentFile, state, host, prompter);
+    case TIdleAction::ShowStartFile: {
+        // A copy: listing the folder clears the current file on the way.
+        const QString file = std::exchange(state.PendingStartFile, QString());
+        state.CurrentFile = file;
+        directshow(file, state, host, prompter);
         break;
+    }
     case TIdleAction::PostNewImageWindow:
         host.Post(TMainMessage::NewImageWindow);
         break;

@@ -4,9 +4,12 @@
 #include "frm_main.h"
 
 #include "companion_windows.h"
+#include "folder_list.h"
+#include "folder_tree_model.h"
 #include "format_registry.h"
 #include "main_commands.h"
 #include "password.h"
+#include "path_text.h"
 #include "pg_image.h"
 #include "platform_test_support.h"
 #include "registry.h"
@@ -21,16 +24,21 @@
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QWidgetAction>
 
 #include <gtest/gtest.h>
@@ -237,11 +245,11 @@ TEST_F(MainWindow, ListsTheLastFolderAndShowsItsFirstImage) {
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");
     Start();
-    auto* files = Child<QListWidget>("FileBox");
+    auto* files = Child<QListView>("FileBox");
     ASSERT_TRUE(RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic() != nullptr; }));
-    ASSERT_EQ(files->count(), 2);
-    EXPECT_EQ(files->item(0)->text(), "A.bmp");
-    EXPECT_EQ(files->item(1)->text(), "b.bmp");
+    ASSERT_EQ(files->model()->rowCount(), 2);
+    EXPECT_EQ(files->model()->index(0, 0).data().toString(), "A.bmp");
+    EXPECT_EQ(files->model()->index(1, 0).data().toString(), "b.bmp");
     EXPECT_EQ(Child<TPGImage>("PGImage")->PixelGraphic()->Width(), 20);
 
     // A later start of the program hands over the other image.
@@ -249,7 +257,7 @@ TEST_F(MainWindow, ListsTheLastFolderAndShowsItsFirstImage) {
     ASSERT_TRUE(
         RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic()->Width() == 30; }));
     EXPECT_EQ(Window->State().CurrentFile, b);
-    EXPECT_EQ(files->currentItem()->text(), "b.bmp");
+    EXPECT_EQ(files->currentIndex().data().toString(), "b.bmp");
     Close();
     EXPECT_EQ(Stored("LastDir"), Home.Path() + "pics/");
     EXPECT_TRUE(Companions.Shown.isEmpty());
@@ -263,7 +271,7 @@ TEST_F(MainWindow, StartFileIsShownInItsFolder) {
     Start({image});
     ASSERT_TRUE(RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic() != nullptr; }));
     EXPECT_EQ(Window->State().CurrentFile, image);
-    EXPECT_EQ(Child<QListWidget>("FileBox")->count(), 1);
+    EXPECT_EQ(Child<QListView>("FileBox")->model()->rowCount(), 1);
     EXPECT_EQ(Window->windowTitle(), "Glimmet - c.bmp");
 }
 
@@ -335,7 +343,7 @@ TEST_F(MainWindow, HintsShowAfterThreeQuartersOfASecondForSevenAndAHalf) {
     auto* bar = Child<QToolBar>("MainToolbar");
     for (const char* name : {"btnfirst", "mkSave"})
         EXPECT_EQ(bar->widgetForAction(Child<QAction>(name))->toolTipDuration(), 7500) << name;
-    EXPECT_EQ(Child<QListWidget>("FileBox")->toolTipDuration(), 7500);
+    EXPECT_EQ(Child<QListView>("FileBox")->toolTipDuration(), 7500);
     Close();
     // A second window keeps the same style.
     QStyle* style = QApplication::style();
@@ -353,7 +361,8 @@ TEST_F(MainWindow, FileListButtonsOfTheMainToolbarWaitForTheirCommands) {
         QAction* action = Child<QAction>(name);
         ASSERT_NE(action, nullptr) << name;
         EXPECT_TRUE(bar->actions().contains(action)) << name;
-        EXPECT_FALSE(action->isEnabled()) << name;
+        // Sorting is the folder list's: enabled in Folders mode.
+        EXPECT_EQ(action->isEnabled(), QString(name) == "btnsort") << name;
     }
     // The button drops down the sorting menu of its action.
     QAction* sort = Child<QAction>("btnsort");
@@ -469,7 +478,9 @@ TEST_F(MainWindow, CommandsAreEnabledExactlyWhenTheyHaveAHandler) {
         if (!command.Name[0]) continue; // a separator
         const QAction* action = Child<QAction>(command.Name);
         ASSERT_NE(action, nullptr) << command.Name;
-        EXPECT_EQ(action->isEnabled(), command.Handler != nullptr) << command.Name;
+        // The folder is empty: of the commands that follow the list, only sorting is allowed.
+        const bool allowed = !StatusGoverns(command.Name) || QString(command.Name) == "btnsort";
+        EXPECT_EQ(action->isEnabled(), command.Handler != nullptr && allowed) << command.Name;
         EXPECT_EQ(action->text(), command.Caption) << command.Name;
         EXPECT_EQ(action->shortcut(), QKeySequence(command.Shortcut ? command.Shortcut : ""))
             << command.Name;
@@ -566,7 +577,8 @@ TEST_F(MainWindow, IdleWorkGoesOnBehindAModalWindowButAHandedOverFileWaits) {
         // The folder's first image, shown after the first idle posted Getting Started.
         shownBehind = RunUntil([&] { return ImageWidth() == 20; });
         Window->InstanceStarted({c});
-        Child<QListWidget>("FileBox")->setCurrentRow(1);
+        auto* files = Child<QListView>("FileBox");
+        files->setCurrentIndex(files->model()->index(1, 0));
         selectionShown = RunUntil([&] { return ImageWidth() == 30; });
         pendingMeanwhile = Window->State().PendingStartFile;
     };
@@ -592,6 +604,138 @@ TEST_F(MainWindow, ReaderWarningsAskThroughThePrompterWhileTheWindowLives) {
     // Without the window no box is shown and the library goes on.
     EXPECT_TRUE(PGShowWarningBox("PNG Warning", "Bad CRC", true));
     EXPECT_EQ(Prompter.Shown().size(), 1u);
+}
+
+// The paths the file box shows, in order.
+QStringList Listed(const QListView* files) {
+    QStringList names;
+    for (int row = 0; row < files->model()->rowCount(); ++row)
+        names << files->model()->index(row, 0).data().toString();
+    return names;
+}
+
+TEST_F(MainWindow, ATreeClickListsTheFolderAndTheMenusSortAndFilterIt) {
+    WriteImage("b.bmp", 30);
+    WriteImage("A.bmp", 20);
+    const QString other = Home.Path() + "other/";
+    QDir().mkpath(other);
+    WriteWholeFile(other + "small.png", "1");
+    WriteWholeFile(other + "large.gif", "12345");
+    WriteWholeFile(other + "middle.jpg", "123");
+    WriteWholeFile(other + "notes.txt", "1234567");
+    Store("LastDir", Home.Path() + "pics/");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    auto* files = Child<QListView>("FileBox");
+    auto* tree = Child<QTreeView>("directorylist");
+    ASSERT_TRUE(RunUntil([&] { return Listed(files) == QStringList({"A.bmp", "b.bmp"}); }));
+    EXPECT_EQ(Child<QLabel>("lblSelect")->text(), "Selected: 1 of 2");
+
+    // Moving the tree's node alone lists nothing; the click does.
+    TFolderTreeModel* model = static_cast<TFolderTreeModel*>(tree->model());
+    tree->setCurrentIndex(model->IndexOf(RemoveSlash(other)));
+    RunUntil([] { return false; }, 100);
+    EXPECT_EQ(Listed(files), QStringList({"A.bmp", "b.bmp"}));
+    Window->DirBoxClick();
+    ASSERT_TRUE(RunUntil([&] {
+        return Listed(files) == QStringList({"large.gif", "middle.jpg", "small.png"});
+    }));
+    EXPECT_EQ(Child<QLabel>("lblSelect")->text(), "Selected: 1 of 3");
+
+    Child<QAction>("mkSortSize")->trigger();
+    EXPECT_EQ(Listed(files), QStringList({"small.png", "middle.jpg", "large.gif"}));
+    Child<QAction>("mkSortDescending")->trigger();
+    EXPECT_EQ(Listed(files), QStringList({"large.gif", "middle.jpg", "small.png"}));
+    EXPECT_TRUE(Child<QAction>("mkSortDescending")->isChecked());
+    EXPECT_TRUE(Child<QAction>("mkSortSize")->isChecked());
+    EXPECT_FALSE(Child<QAction>("mkSortName")->isChecked());
+
+    Child<QAction>("mkFilterGIF")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return Listed(files) == QStringList({"large.gif"}); }));
+    EXPECT_TRUE(Child<QAction>("mkFilterGIF")->isChecked());
+    EXPECT_FALSE(Child<QAction>("mkFilterAll")->isChecked());
+    EXPECT_FALSE(Child<QAction>("mkFilterFalse")->isVisible());
+    Child<QAction>("mkFilterFiles")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return Listed(files).size() == 4; }));
+    EXPECT_EQ(Listed(files).first(), "notes.txt");
+    EXPECT_EQ(Child<QLabel>("lblSelect")->text(), "Selected: 1 of 4");
+
+    // Nothing selected: the caption names the folder.
+    Window->FolderList().ClearSelection();
+    EXPECT_EQ(Window->windowTitle(), "Glimmet - Folder: " + other);
+    EXPECT_EQ(Child<QLabel>("lblSelect")->text(), "Selected: 0 of 4");
+    Close();
+    EXPECT_EQ(Stored("CurrentFilter"), "*.*");
+}
+
+TEST_F(MainWindow, FavoritesModeTakesItsListDisablesSortingAndShowsItsHintOnce) {
+    const QString image = WriteImage("d.bmp", 14);
+    WriteWholeFile(Data + "Trip.fvt", (image + "\r\n").toUtf8());
+    Store("LastDir", Home.Path() + "pics/");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Store("CurrentBookmark", "Trip");
+    Start();
+    auto* modes = Child<QTabWidget>("pgcModes");
+    Prompter.QueueHintAnswer(false);
+    modes->setCurrentIndex(1);
+    EXPECT_EQ(Window->State().BrowseMode, BrowseFavorites);
+    EXPECT_FALSE(Window->State().Warnings.WarningModeFour);
+    ASSERT_FALSE(Prompter.Shown().empty());
+    const THint hint = std::get<THint>(Prompter.Shown().back());
+    EXPECT_EQ(hint.Heading, "Favorites Mode");
+    EXPECT_TRUE(hint.Text.endsWith("click \"File|Add To Favorites\"")) << hint.Text.toStdString();
+    EXPECT_FALSE(Child<QAction>("btnsort")->isEnabled());
+    EXPECT_FALSE(Child<QAction>("mkSortName")->isEnabled());
+    EXPECT_FALSE(Child<QAction>("mkFilterGIF")->isEnabled());
+    EXPECT_EQ(Window->FavoritesList().Paths(), QStringList{image});
+    EXPECT_EQ(Window->GetModeHeading(), "All images in \"Trip\"");
+
+    Prompter.QueueHintAnswer(false);
+    modes->setCurrentIndex(0);
+    EXPECT_EQ(std::get<THint>(Prompter.Shown().back()).Heading, "Folders Mode");
+    const size_t shown = Prompter.Shown().size();
+    // Both hints were answered "not again".
+    modes->setCurrentIndex(1);
+    modes->setCurrentIndex(0);
+    EXPECT_EQ(Prompter.Shown().size(), shown);
+    EXPECT_TRUE(Child<QAction>("mkSortName")->isEnabled());
+    EXPECT_EQ(Window->GetModeHeading(), "All images in \"pics\"");
+    Close();
+}
+
+TEST_F(MainWindow, TreeMenuCreatesAFolderAndOffersNothingForTheRoot) {
+    WriteImage("a.bmp", 10);
+    Store("LastDir", Home.Path() + "pics/");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    QStringList enabled;
+    Window->OnDirPopup = [&](QMenu& menu) {
+        enabled.clear();
+        for (QAction* action : menu.actions())
+            if (action->isEnabled() && !action->isSeparator()) enabled << action->objectName();
+        if (Prompter.Pending() == 0) return;
+        for (QAction* action : menu.actions())
+            if (action->objectName() == "puCreateSubDir") action->trigger();
+    };
+    Prompter.QueueTextAnswer("made");
+    Window->PopDirPopup({});
+    EXPECT_EQ(enabled,
+              QStringList({"puCreateSubDir", "RenameDirectory1", "puDeleteDir", "Refresh1"}));
+    EXPECT_TRUE(QFileInfo(Home.Path() + "pics/made").isDir());
+    TFrameHost& host = *Window;
+    EXPECT_EQ(host.TreeFolder(), Home.Path() + "pics/");
+    auto* tree = Child<QTreeView>("directorylist");
+    const QModelIndex made =
+        static_cast<TFolderTreeModel*>(tree->model())->IndexOf(Home.Path() + "pics/made");
+    EXPECT_TRUE(made.isValid());
+
+    host.SetTreeFolder("/");
+    Window->PopDirPopup({});
+    EXPECT_EQ(enabled, QStringList({"puCreateSubDir", "Refresh1"}));
+    Close();
 }
 
 } // namespace
