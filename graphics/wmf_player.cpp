@@ -11,6 +11,36 @@ namespace {
 // The header's count is the table's size; a file cannot hold more objects than it has records.
 constexpr size_t maxWMFObjects = 65535;
 
+// An old-style device bitmap (a 10-byte header, then rows from the top, each padded to 2 bytes) as
+// a packed DIB; empty for a layout without colours of its own or one past its bytes. One-bit
+// bitmaps take the text colour for 0 and the background colour for 1, as they blit.
+std::vector<uint8_t> packedFromBitmap16(std::span<const uint8_t> b, uint32_t text,
+                                        uint32_t background) {
+    if (b.size() < 10) return {};
+    const int64_t w = int16_t(GetLE16(&b[2])), h = int16_t(GetLE16(&b[4]));
+    const int64_t stride = GetLE16(&b[6]);
+    const int bits = b[9];
+    if (b[8] != 1 || (bits != 1 && bits != 24 && bits != 32) || w <= 0 || h <= 0) return {};
+    if (stride < (w * bits + 15) / 16 * 2 || stride * h > int64_t(b.size()) - 10) return {};
+    const int64_t row = (w * bits + 31) / 32 * 4, colours = bits == 1 ? 2 : 0;
+    std::vector<uint8_t> out;
+    out.reserve(size_t(40 + 4 * colours + row * h));
+    auto put32 = [&out](uint32_t v) {
+        for (int k = 0; k < 4; ++k) out.push_back(uint8_t(v >> (8 * k)));
+    };
+    for (uint32_t v : {40u, uint32_t(w), uint32_t(h), 1u | uint32_t(bits) << 16, 0u, 0u, 0u, 0u,
+                       uint32_t(colours), 0u})
+        put32(v);
+    for (uint32_t c : {text, background})
+        if (colours) out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 0});
+    for (int64_t y = h - 1; y >= 0; --y) {
+        const uint8_t* src = &b[size_t(10 + y * stride)];
+        out.insert(out.end(), src, src + std::min(stride, row));
+        out.resize(out.size() + size_t(row - std::min(stride, row)), 0);
+    }
+    return out;
+}
+
 class TWMFPlayback {
 public:
     TWMFPlayback(TMFPlayer& player) : P(player) {
@@ -38,7 +68,7 @@ private:
     void arc(TMFPlayer::TArcKind kind);
     void text();
     void extText();
-    void dib(int params, bool stretch, bool usage);
+    void dib(int params, bool stretch, bool usage, bool bitmap16 = false);
     void createPen();
     void createBrush();
     void createPatternBrush();
@@ -129,7 +159,7 @@ void TWMFPlayback::extText() {
 
 // DIBBITBLT, DIBSTRETCHBLT and STRETCHDIB: the rop, (the usage,) the source and destination
 // rectangles, then the packed DIB; without one, a pattern fill of the destination.
-void TWMFPlayback::dib(int params, bool stretch, bool usage) {
+void TWMFPlayback::dib(int params, bool stretch, bool usage, bool bitmap16) {
     const uint32_t rop = u32(0);
     int at = 2 + (usage ? 1 : 0);
     const bool paletteIndices = usage && u(2) == 1;
@@ -147,7 +177,13 @@ void TWMFPlayback::dib(int params, bool stretch, bool usage) {
     }
     const int64_t dibAt = 6 + 2 * int64_t(at + 4);
     if (!FRec->Holds(dibAt, 0)) return;
-    const std::span<const uint8_t> bytes(FRec->At(dibAt), size_t(FRec->Size() - dibAt));
+    std::span<const uint8_t> bytes(FRec->At(dibAt), size_t(FRec->Size() - dibAt));
+    std::vector<uint8_t> converted;
+    if (bitmap16) {
+        converted = packedFromBitmap16(bytes, P.DC.TextColor, P.DC.BkColor);
+        if (converted.empty()) return;
+        bytes = converted;
+    }
     // STRETCHDIB counts its source rows from the bottom, as the bitmap stores them.
     P.DrawDIB(bytes, {sx, sy, sw, sh, usage, paletteIndices}, dx, dy, dw, dh, rop);
 }
@@ -398,10 +434,9 @@ void TWMFPlayback::drawing(uint16_t function) {
         return dib(11, true, false);
     case 0x0F43:
         return dib(11, true, true);
-    case 0x0922: // BITBLT and STRETCHBLT with a device bitmap: only their pattern form
+    case 0x0922: // BITBLT and STRETCHBLT, with an old-style bitmap or as a pattern fill
     case 0x0B23:
-        if (words() <= (function >> 8)) return dib(function >> 8, function == 0x0B23, false);
-        return;
+        return dib(function >> 8, function == 0x0B23, false, true);
     default:
         return objects(function);
     }

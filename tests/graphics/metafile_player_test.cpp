@@ -336,6 +336,45 @@ TEST(MetafilePlayer, ColourTablesOfPaletteIndicesLookUpTheSelectedPalette) {
     }
 }
 
+TEST(MetafilePlayer, WMFBlitsDrawTheirOldStyleBitmaps) {
+    constexpr uint32_t red = 0x0000FF;
+    const std::vector<int> srcCopy = {0x0020, 0x00CC};
+    // Header words: type, width, height, bytes a row, planes and bits; then the rows.
+    const std::vector<int> mono = {0, 2, 1, 2, 0x0101, 0x0040};      // pixels 0 and 1
+    const std::vector<int> rgb = {0, 1, 1, 4, 0x1801, 0x3412, 0x56}; // blue 12, green 34, red 56
+    const std::vector<int> planes = {0, 2, 1, 2, 0x0104, 0x0040};
+    auto blit = [&](uint16_t function, std::vector<int> place, const std::vector<int>& bitmap) {
+        std::vector<int> params = srcCopy;
+        params.insert(params.end(), place.begin(), place.end());
+        params.insert(params.end(), bitmap.begin(), bitmap.end());
+        return playWMF(TWMFBuilder()
+                           .Record(0x0209, {int(red & 0xFFFF), int(red >> 16)})
+                           .Record(function, params));
+    };
+    const std::vector<int> bitBlt = {0, 0, 1, 2, 4, 3}; // source 0, 0; 2 x 1 at 3, 4
+    const std::vector<int> stretchBlt = {1, 1, 0, 0, 2, 4, 4, 3};
+    const struct {
+        const char* Name;
+        TPlayed Played;
+        bool Drawn;
+        uint32_t Color;
+        double Right;
+    } cases[] = {
+        {"one bit: 0 is the text colour", blit(0x0922, bitBlt, mono), true, red, 5},
+        {"24 bits stretched", blit(0x0B23, stretchBlt, rgb), true, 0x123456, 7},
+        {"four planes have no colours of their own", blit(0x0922, bitBlt, planes), false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TCall* image = firstOf(c.Played, "image");
+        ASSERT_EQ(image != nullptr, c.Drawn);
+        if (!image) continue;
+        EXPECT_EQ(image->Color, c.Color);
+        EXPECT_DOUBLE_EQ(image->Left, 3);
+        EXPECT_DOUBLE_EQ(image->Right, c.Right);
+    }
+}
+
 struct MalformedCase {
     const char* Name;
     std::vector<uint8_t> File;
