@@ -2,7 +2,9 @@
 // TfrmMain: the main window. It maps its widgets to the start-up, layout, idle and shutdown
 // logic beside it (setup.h, shutdown.h, idle_dispatch.h, direct_show.h, window_layout.h).
 
+#include "descriptions.h"
 #include "file_list_model.h"
+#include "file_popup.h"
 #include "folder_list.h"
 #include "folders.h"
 #include "frame_host.h"
@@ -67,6 +69,9 @@ public:
     void mkTipOfTheDayClick(const TCommand& sender);
     // The five bar commands: toggles the setting the sender shows.
     void ToggleBar(const TCommand& sender);
+    // File Information and File Description (frm_main_files.cpp).
+    void mkFileInfoClick(const TCommand& sender);
+    void mkFileDescriptionClick(const TCommand& sender);
     // File Filter and File Sorting (frm_main_browse.cpp).
     void mkeffalseClick(const TCommand& sender);
     void mkSortClick(const TCommand& sender);
@@ -126,6 +131,9 @@ public:
     bool showwarning(const QString& heading, const QString& text, bool offer) override;
     void directshow(const QString& path) override;
     void resetregistry(bool keepMainKey) override;
+    int SelectedCount() const override;
+    void RunForSelection(const std::function<QString(const QString& file)>& progress,
+                         const std::function<void(const QString& file)>& step) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -236,4 +244,9 @@ private:
     QLabel* FFastLabel = nullptr;
     QHash<QString, QAction*> FActions;
 
+    // The descriptions store, made on first use once set-up has fixed its path.
+    TDescriptionStore& Descriptions();
+    std::unique_ptr<TDescriptionStore> FDescriptions;
+    bool FFocusDescription = false;
+    TFilePopup FFilePopup{*this, [this] { return !FState.CurrentFile.isEmpty(); }};
 };

@@ -41,7 +41,7 @@ constexpr TCommand Commands[] = {
     {"btnCopy", nullptr, "Copy", "Copy the selected file(s) to a new folder [C]", B::Main, "glimmet-copy-to-folder"},
     {"Deletebtn", nullptr, "Delete", "Delete the selected file(s) and or file reference(s) [Del]", B::Main, "edit-delete"},
     {"btnemail", nullptr, "E-mail", "E-mails the selected file(s)", B::Main, "mail-send"},
-    {"btnFileInfo", nullptr, "File Information", "Show information on the current file", B::Main, "document-properties"},
+    {"btnFileInfo", nullptr, "File Information", "Show information on the current file", B::Main, "document-properties", nullptr, &TfrmMain::mkFileInfoClick},
     {"Printbtn", nullptr, "Print", "Print the current image  [Ctrl+P]", B::Main, "document-print"},
     {"btnHelp", nullptr, "Help", "Display Help contents [F1]", B::Main, "help-contents"},
 
@@ -51,7 +51,7 @@ constexpr TCommand Commands[] = {
     {"mkCopy", "File", "&Copy..."},
     {"mkMove", "File", "&Move..."},
     {"mkDelete", "File", "&Delete... "},
-    {"mkFileInfo", "File", "File Information..."},
+    {"mkFileInfo", "File", "File Information...", "", B::None, nullptr, nullptr, &TfrmMain::mkFileInfoClick},
     {"mkEmail", "File", "E-mail Image..."},
     {"", "File", "-"},
     {"mkSave", "File", "Save", "Save the current file changes [Ctrl+S]", B::Main, "document-save", "Ctrl+S"},
@@ -71,6 +71,9 @@ constexpr TCommand Commands[] = {
     {"mkOptions", "File", "Options..."},
     {"", "File", "-"},
     {"mkExit", "File", "E&xit", "", B::None, nullptr, nullptr, &TfrmMain::mkExitClick},
+
+    // The file pop-up menu's own commands (file_popup.cpp places them).
+    {"mkFileDescription", nullptr, "File Description...", "", B::None, nullptr, nullptr, &TfrmMain::mkFileDescriptionClick},
 
     // Edit menu and the editing toolbar.
     {"mkUndo", "Edit", "Undo Changes", "Undo the last action [Ctrl+Z]", B::Main, "edit-undo", "Ctrl+Z"},

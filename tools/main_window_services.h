@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class TPrompter;
@@ -30,4 +31,12 @@ public:
     virtual void directshow(const QString& path) = 0;
     // "Reset all Warnings and Tips": the Warning key goes, and is not written back.
     virtual void resetregistry(bool keepMainKey) = 0;
+
+    // The number of files a file command acts on: the selected items of the current mode's list,
+    // one in full screen.
+    virtual int SelectedCount() const = 0;
+    // Visits those files in list order, showing the progress text of each while its step runs.
+    // An error a step raises ends the run and reaches the caller.
+    virtual void RunForSelection(const std::function<QString(const QString& file)>& progress,
+                                 const std::function<void(const QString& file)>& step) = 0;
 };
