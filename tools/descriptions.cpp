@@ -47,6 +47,29 @@ bool IsLineBreak(QChar c) {
     return c == u'\r' || c == u'\n';
 }
 
+// The raw value of the key in a file of one section, read as the profile parse would read it;
+// nothing when the file has other sections, whose order the parse would have to weigh.
+std::optional<QString> KeyLineValue(const QByteArray& bytes, const QString& key) {
+    const qsizetype header = bytes.startsWith('[') ? 0 : bytes.indexOf("\n[") + 1;
+    if (header == 0 && !bytes.startsWith('[')) return QString(); // no section at all
+    if (bytes.indexOf("\n[", header) >= 0) return std::nullopt;
+    const qsizetype close = bytes.indexOf(']', header);
+    const qsizetype lineEnd = bytes.indexOf('\n', header);
+    const qsizetype nameEnd = close < 0 || (lineEnd >= 0 && close > lineEnd)
+                                  ? (lineEnd < 0 ? bytes.size() : lineEnd)
+                                  : close;
+    const QString name = QString::fromUtf8(bytes.mid(header + 1, nameEnd - header - 1));
+    if (name.compare(Section, Qt::CaseInsensitive) != 0) return QString();
+    const QByteArray needle = "\n" + key.toUtf8() + '=';
+    const qsizetype at = bytes.indexOf(needle, header);
+    if (at < 0) return QString();
+    const qsizetype start = at + needle.size();
+    const qsizetype end = bytes.indexOf('\n', start);
+    QByteArray value = bytes.mid(start, end < 0 ? -1 : end - start);
+    if (value.endsWith('\r')) value.chop(1);
+    return QString::fromUtf8(value);
+}
+
 } // namespace
 
 QString EncodeDescriptionKey(const QString& path) {
@@ -127,12 +150,26 @@ void TDescriptionStore::Written() {
     }
 }
 
+std::optional<QString> TDescriptionStore::Scanned(const QString& key) {
+    if (FBatchDepth > 0) return std::nullopt;
+    const std::optional<TIdentity> now = IdentityNow();
+    if (!now || (FIni && FIdentity == now) || FScannedIdentity == now) return std::nullopt;
+    FScannedIdentity = now;
+    QFile file(FPath);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return KeyLineValue(file.readAll(), key);
+}
+
 QString TDescriptionStore::ReadDescription(const QString& file) {
     if (!IsOn()) return {};
-    const TIniFile* ini = Parsed();
-    if (!ini) return {};
-    const QString raw = ini->ReadString(Section, EncodeDescriptionKey(file)).value_or(QString());
-    return addquotes(DecodeDescriptionValue(raw));
+    const QString key = EncodeDescriptionKey(file);
+    std::optional<QString> raw = Scanned(key);
+    if (!raw) {
+        const TIniFile* ini = Parsed();
+        if (!ini) return {};
+        raw = ini->ReadString(Section, key).value_or(QString());
+    }
+    return addquotes(DecodeDescriptionValue(*raw));
 }
 
 bool TDescriptionStore::assigninidescription(const QString& file, const QString& commaText) {

@@ -68,6 +68,8 @@ private:
     };
     std::optional<TIdentity> IdentityNow() const;
     TIniFile* Parsed();
+    // A first lookup in a version of the file reads its one key line without parsing it.
+    std::optional<QString> Scanned(const QString& key);
     bool RefuseWhenOff();
     void Written();
     void WarnSaveFailed();
@@ -77,6 +79,7 @@ private:
     TWriter FWriter;
     std::optional<TIniFile> FIni;
     std::optional<TIdentity> FIdentity;
+    std::optional<TIdentity> FScannedIdentity;
     int FBatchDepth = 0;
     bool FBatchWarnedOff = false;
     bool FBatchFailed = false;

@@ -141,6 +141,38 @@ TEST(DescriptionsOff, EveryChangeWarnsAndNothingIsRead) {
     EXPECT_EQ(prompter.Shown().size(), 3u);
 }
 
+// The first lookup in a file reads the key line alone; the second parses the file. Both must
+// answer as the profile format reads it.
+TEST_F(Descriptions, AFirstLookupAgreesWithTheParse) {
+    struct TCase {
+        const char* Name;
+        QByteArray File;
+        QString Key, Expected;
+    };
+    const TCase cases[] = {
+        {"line feeds", "[Descriptions]\n/p/a.jpg=>one<\n", "/p/a.jpg", "one"},
+        {"last line", "[Descriptions]\r\n/p/a.jpg=>one<", "/p/a.jpg", "one"},
+        {"longer key first", "[Descriptions]\r\n/p/a.jpg.bak=>bak<\r\n/p/a.jpg=>one<\r\n",
+         "/p/a.jpg", "one"},
+        {"first of two", "[Descriptions]\r\n/p/a.jpg=>one<\r\n/p/a.jpg=>two<\r\n", "/p/a.jpg",
+         "one"},
+        {"comment", "; /p/a.jpg=>no<\r\n[DESCRIPTIONS]\r\n;/p/a.jpg=>no<\r\n/p/a.jpg=>one<\r\n",
+         "/p/a.jpg", "one"},
+        {"escaped key", "[Descriptions]\r\n/p/a%3Db.jpg=>one<\r\n", "/p/a=b.jpg", "one"},
+        {"other section", "[Other]\r\n/p/a.jpg=>no<\r\n", "/p/a.jpg", ""},
+        {"two sections", "[Descriptions]\r\n/p/a.jpg=>one<\r\n[Other]\r\n/p/a.jpg=>no<\r\n",
+         "/p/a.jpg", "one"},
+        {"no section", "", "/p/a.jpg", ""},
+        {"missing key", "[Descriptions]\r\n/p/b.jpg=>one<\r\n", "/p/a.jpg", ""},
+    };
+    for (const TCase& c : cases) {
+        WriteWholeFile(Path, c.File);
+        TDescriptionStore fresh(Path, Prompter);
+        EXPECT_EQ(fresh.ReadDescription(c.Key), c.Expected) << c.Name << ", scanned";
+        EXPECT_EQ(fresh.ReadDescription(c.Key), c.Expected) << c.Name << ", parsed";
+    }
+}
+
 TEST(DescriptionValues, QuotesComeOffOnce) {
     EXPECT_EQ(addquotes(">a,b<"), "a,b");
     EXPECT_EQ(addquotes(">><<"), "><");
