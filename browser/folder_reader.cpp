@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <chrono>
+#include <set>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -76,8 +77,21 @@ void TFolderListing::Read(const TReadRequest& request, TSortField field, bool de
     FField = field;
     FDescending = descending;
     FReading = true;
+    FRequest = request;
+    FUnsettled.clear();
+    Submit();
+}
+
+void TFolderListing::Refresh() {
+    if (FReading || FRequest.Folder.isEmpty()) return;
+    FReading = FRefreshing = true;
+    FIncoming.clear();
+    Submit();
+}
+
+void TFolderListing::Submit() {
     FJob = FJobs.Submit(
-        [request, enumerate = FEnumerate](TJobContext& context) {
+        [request = FRequest, enumerate = FEnumerate](TJobContext& context) {
             ReadFolder(request, enumerate, context.StopToken(),
                        [&context](TRowBatch batch) { context.Progress(0, 0, std::move(batch)); });
         },
@@ -96,7 +110,8 @@ void TFolderListing::Clear() {
     FJob.Cancel();
     FJob = {};
     ++FGeneration;
-    FReading = false;
+    FReading = FRefreshing = false;
+    FIncoming.clear();
     FRows.clear();
     FList.Clear();
 }
@@ -106,6 +121,11 @@ void TFolderListing::customEvent(QEvent* event) {
         auto* progress = static_cast<TJobProgressEvent*>(event);
         TRowBatch* batch = progress->Payload<TRowBatch>();
         if (progress->Generation() != FGeneration || !batch) return;
+        if (FRefreshing) {
+            FIncoming.insert(FIncoming.end(), std::make_move_iterator(batch->begin()),
+                             std::make_move_iterator(batch->end()));
+            return;
+        }
         FList.AppendPaths(PathsOf(*batch));
         FRows.insert(FRows.end(), std::make_move_iterator(batch->begin()),
                      std::make_move_iterator(batch->end()));
@@ -120,6 +140,11 @@ void TFolderListing::customEvent(QEvent* event) {
 void TFolderListing::Finish(TJobState state) {
     FReading = false;
     FJob = {};
+    if (std::exchange(FRefreshing, false)) {
+        // A folder that went is the next real read's to report; a refresh keeps what it had.
+        if (state == TJobState::Done) ApplyRefresh(std::exchange(FIncoming, {}));
+        return;
+    }
     const bool listed = state == TJobState::Done;
     if (listed) {
         SortRows(FRows, FField, FDescending);
@@ -129,4 +154,36 @@ void TFolderListing::Finish(TJobState state) {
         FList.Clear();
     }
     if (OnFinished) OnFinished(listed);
+}
+
+void TFolderListing::ApplyRefresh(TRowBatch rows) {
+    std::set<QString> known;
+    for (const TFolderRow& row : FRows) known.insert(row.Path);
+    std::map<QString, int64_t> unsettled;
+    std::erase_if(rows, [&](const TFolderRow& row) {
+        if (known.contains(row.Path)) return false;
+        const auto seen = FUnsettled.find(row.Path);
+        if (seen != FUnsettled.end() && seen->second == row.Size) return false;
+        unsettled[row.Path] = row.Size; // still being written, perhaps
+        return true;
+    });
+    FUnsettled = std::move(unsettled);
+    SortRows(rows, FField, FDescending);
+    const QStringList paths = PathsOf(rows);
+    if (paths == FList.Paths()) {
+        FRows = std::move(rows);
+        if (OnRefreshed) OnRefreshed();
+        return;
+    }
+    const QString current = FList.CurrentPath();
+    std::vector<QString> selected;
+    for (int index : FList.SelectedIndexes()) selected.push_back(FList.PathAt(index));
+    FRows = std::move(rows);
+    FList.SetPaths(paths);
+    std::vector<int> keep;
+    for (const QString& path : selected)
+        if (const int index = FList.IndexOf(path); index >= 0) keep.push_back(index);
+    FList.SelectOnly(keep);
+    FList.SetCurrentIndex(FList.IndexOf(current));
+    if (OnRefreshed) OnRefreshed();
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <functional>
+#include <map>
 #include <stop_token>
 
 class TFileListModel;
@@ -53,6 +54,11 @@ public:
     void Read(const TReadRequest& request, TSortField field, bool descending);
     // Sorts the kept rows again, without reading.
     void Resort(TSortField field, bool descending);
+    // Reads the folder of the last read again and applies the difference: the list keeps its
+    // current file and selection by path. A new file joins only once its size held still
+    // since the previous refresh; until then HasUnsettledFiles() is true.
+    void Refresh();
+    bool HasUnsettledFiles() const { return !FUnsettled.empty(); }
     // Stops a read and empties rows and list.
     void Clear();
     bool Reading() const { return FReading; }
@@ -60,12 +66,16 @@ public:
 
     // After the last batch (true) or a failed read (false, the list left empty).
     std::function<void(bool listed)> OnFinished;
+    // After each refresh, whether it changed the list or not.
+    std::function<void()> OnRefreshed;
 
 protected:
     void customEvent(QEvent* event) override;
 
 private:
     void Finish(TJobState state);
+    void ApplyRefresh(TRowBatch rows);
+    void Submit();
 
     TFileListModel& FList;
     TFolderEnumerator FEnumerate;
@@ -73,6 +83,10 @@ private:
     TSortField FField = TSortField::Name;
     bool FDescending = false;
     bool FReading = false;
+    bool FRefreshing = false;
+    TReadRequest FRequest;
+    TRowBatch FIncoming;                   // a refresh's rows until its last batch
+    std::map<QString, int64_t> FUnsettled; // new files by path, with the size last seen
     uint64_t FGeneration = 0;
     TJobHandle FJob;
     TJobOwner FJobs;

@@ -26,7 +26,9 @@ class QLabel;
 class QListView;
 class QListWidget;
 class QMenu;
+class QFileSystemWatcher;
 class QPushButton;
+class QTimer;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
@@ -196,6 +198,8 @@ private:
     void CreateTreeButtons(QWidget* page);
     void LayoutTreeButtons();
     void StartTreeDrag();
+    void WatchListedFolder(const QString& folder);
+    void FolderChangedOnDisk();
     void RunSetup();
     void ShowFitOfImage();
 
@@ -223,6 +227,10 @@ private:
     TFileListModel FFolderList;
     TFileListModel FFavoritesList;
     std::unique_ptr<TFolderListing> FListing;
+    // The listed folder follows what other programs do to it.
+    QFileSystemWatcher* FWatcher = nullptr;
+    QTimer* FWatchTimer = nullptr;
+    int FWatchScroll = 0;
     QPointer<QWidget> FSplash;
 
     QSplitter* FOuter = nullptr; // left panel and image area

@@ -19,14 +19,17 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -73,6 +76,19 @@ void TfrmMain::ConnectLists() {
             doselectstatus();
         });
     FListing->OnFinished = [this](bool listed) { ListingFinished(listed); };
+    FWatcher = new QFileSystemWatcher(this);
+    FWatchTimer = new QTimer(this);
+    FWatchTimer->setSingleShot(true);
+    FWatchTimer->setInterval(300);
+    connect(FWatcher, &QFileSystemWatcher::directoryChanged, FWatchTimer,
+            qOverload<>(&QTimer::start));
+    connect(FWatchTimer, &QTimer::timeout, this, [this] { FolderChangedOnDisk(); });
+    FListing->OnRefreshed = [this] {
+        ShowListInView();
+        FFileBox->verticalScrollBar()->setValue(FWatchScroll);
+        doselectstatus();
+        if (FListing->HasUnsettledFiles()) FWatchTimer->start();
+    };
     ShowListInView();
 }
 
@@ -183,8 +199,22 @@ void TfrmMain::ListingFinished(bool listed) {
         FState.PendingDisplay = true;
     }
     FShowFirstWhenListed = false;
+    WatchListedFolder(listed && FState.BrowseMode == BrowseFolders ? TreeFolder() : QString());
     doselectstatus();
     RepaintGrid();
+}
+
+void TfrmMain::WatchListedFolder(const QString& folder) {
+    FWatchTimer->stop();
+    if (!FWatcher->directories().isEmpty()) FWatcher->removePaths(FWatcher->directories());
+    if (!folder.isEmpty()) FWatcher->addPath(folder);
+}
+
+// 300 ms after the last change; not while a modal window is open or the list is being read.
+void TfrmMain::FolderChangedOnDisk() {
+    if (ModalWindowOpen() || FListing->Reading()) return FWatchTimer->start();
+    FWatchScroll = FFileBox->verticalScrollBar()->value();
+    FListing->Refresh();
 }
 
 void TfrmMain::directorylistChange() {
@@ -246,6 +276,7 @@ void TfrmMain::pgcModesChange(int browseMode, bool userChanged, bool handedOver)
         if (panelAbove) SetModePanelSize(ModePanelHeight(FState.Settings, browseMode));
         FState.BrowseMode = BrowseFavorites;
         FListing->Clear(); // a folder read still running has nothing to show here
+        WatchListedFolder({});
         FFavoritesList.ClearSelection();
     }
     FLeft->refresh();

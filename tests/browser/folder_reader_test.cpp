@@ -180,4 +180,44 @@ TEST(FolderListing, AFailedReadLeavesTheListEmpty) {
     EXPECT_TRUE(listing.Rows().empty());
 }
 
+TEST(FolderListing, ARefreshAppliesTheDifferenceOnceNewFilesHoldStill) {
+    TTempHome home;
+    const QString folder = home.Path() + "watched/";
+    QDir().mkpath(folder);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WriteWholeFile(folder + name, "x");
+    TFileListModel list;
+    TFolderListing listing(list);
+    bool done = false;
+    int refreshes = 0;
+    listing.OnFinished = [&](bool) { done = true; };
+    listing.OnRefreshed = [&] { ++refreshes; };
+    listing.Read({folder, "", false}, TSortField::Name, false);
+    ASSERT_TRUE(RunUntil([&] { return done; }));
+    list.SelectOnly({1, 2});
+    list.SetCurrentIndex(2);
+    auto refresh = [&] {
+        const int before = refreshes;
+        listing.Refresh();
+        return RunUntil([&] { return refreshes == before + 1; });
+    };
+
+    QFile::remove(folder + "a.jpg");
+    WriteWholeFile(folder + "d.jpg", "1");
+    ASSERT_TRUE(refresh());
+    // The new file waits for its size to hold still; the one that went has gone.
+    EXPECT_EQ(list.Paths(), QStringList({folder + "b.jpg", folder + "c.jpg"}));
+    EXPECT_TRUE(listing.HasUnsettledFiles());
+    EXPECT_EQ(list.CurrentPath(), folder + "c.jpg");
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector{0, 1}));
+
+    WriteWholeFile(folder + "d.jpg", "12"); // still growing
+    ASSERT_TRUE(refresh());
+    EXPECT_EQ(list.Count(), 2);
+    ASSERT_TRUE(refresh());
+    EXPECT_EQ(list.Paths(), QStringList({folder + "b.jpg", folder + "c.jpg", folder + "d.jpg"}));
+    EXPECT_FALSE(listing.HasUnsettledFiles());
+    EXPECT_EQ(list.CurrentPath(), folder + "c.jpg");
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector{0, 1}));
+}
+
 } // namespace
