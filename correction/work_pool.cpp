@@ -39,6 +39,7 @@ int32_t releasePool(TPoolHeader* pool) {
         free(link);
     }
     unlink(&pool->Member);
+    *pool->Owner = nullptr;
     free(pool);
     return code;
 }
@@ -49,6 +50,7 @@ TWorkPool::TWorkPool(TWorkPool* parent) {
     auto* pool = static_cast<TPoolHeader*>(calloc(1, sizeof(TPoolHeader)));
     if (!pool) return;
     pool->Member.Tag = pool->First.Tag = PoolTag;
+    pool->Owner = &FHead;
     if (parent && parent->FHead) pushAfter(&parent->FHead->First, &pool->Member);
     FHead = pool;
 }
@@ -76,7 +78,5 @@ int32_t TWorkPool::Give(void* block) {
 
 int32_t TWorkPool::Close() {
     if (!FHead) return 0;
-    TPoolHeader* pool = FHead;
-    FHead = nullptr;
-    return releasePool(pool);
+    return releasePool(FHead);
 }

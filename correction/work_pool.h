@@ -17,9 +17,10 @@ struct TPoolLink {
 struct TPoolHeader {
     TPoolLink Member;
     TPoolLink First;
+    TPoolHeader** Owner; // the pool object's handle, cleared when a parent frees this pool
 };
 
-// A nested pool must close before its parent; the parent frees any still open with its blocks.
+// A parent frees nested pools still open together with its blocks.
 class TWorkPool {
 public:
     static constexpr uint32_t PoolTag = 0x7399AA83u, BlockTag = 0x4A7F3111u;
