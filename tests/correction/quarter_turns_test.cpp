@@ -89,6 +89,22 @@ TEST(QuarterTurns, TurnedHeaderSwapsTheSides) {
         << "the colour table is copied";
 }
 
+TEST(QuarterTurns, SidesPast16BitsAreCountedWhole) {
+    // 40000 columns were once counted in 16 bits, and the turned picture came out mangled.
+    TRawDib in(40000, 2, 8);
+    for (int x = 0; x < 40000; ++x) {
+        in.Set(x, 0, uint32_t(x % 251));
+        in.Set(x, 1, uint32_t(x % 241));
+    }
+    const TRawDib out = turned(in, 2);
+    ASSERT_EQ(out.Width, 2);
+    ASSERT_EQ(out.Height, 40000);
+    for (int x : {0, 1, 32767, 32768, 39999}) {
+        EXPECT_EQ(out.Get(0, 39999 - x), in.Get(x, 0)) << x;
+        EXPECT_EQ(out.Get(1, 39999 - x), in.Get(x, 1)) << x;
+    }
+}
+
 TEST(QuarterTurns, OnlyTheLowBitsOfTheModeCount) {
     const TRawDib in = numbered(8);
     const TRawDib two = turned(in, 2);
