@@ -125,7 +125,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 void TfrmMain::ShowListInView() {
     TFileListModel& list = CurrentList();
     if (FFileBox->model() != &list) {
+        // The view makes a selection model per model and keeps the old one.
+        QItemSelectionModel* previous = FFileBox->selectionModel();
         FFileBox->setModel(&list);
+        delete previous;
         auto fromView = [this, &list] {
             if (FSyncingView) return;
             FSyncingView = true;

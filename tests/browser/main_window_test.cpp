@@ -705,6 +705,32 @@ TEST_F(MainWindow, FavoritesModeTakesItsListDisablesSortingAndShowsItsHintOnce) 
     Close();
 }
 
+TEST_F(MainWindow, EachModeKeepsItsPanelHeightWhereThePanelIsAboveTheGrid) {
+    Store("GMXLayout", "1");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    {
+        TRegistry registry;
+        for (const char* hint : {"WarningModeThree", "WarningModeFour"})
+            registry.WriteString(User, SettingsKeys::Warning, hint, "False");
+        registry.Save();
+    }
+    Start();
+    auto* left = Child<QSplitter>("pnlLeft");
+    auto* modes = Child<QTabWidget>("pgcModes");
+    left->setSizes({150, left->height() - 150 - left->handleWidth()});
+    const int folders = left->sizes().value(0);
+    modes->setCurrentIndex(1);
+    EXPECT_EQ(Window->State().Settings.Mode3Height, folders);
+    left->setSizes({90, left->height() - 90 - left->handleWidth()});
+    const int favorites = left->sizes().value(0);
+    modes->setCurrentIndex(0);
+    EXPECT_EQ(Window->State().Settings.Mode4Height, favorites);
+    EXPECT_EQ(left->sizes().value(0), folders);
+    EXPECT_TRUE(Prompter.Shown().empty());
+    Close();
+}
+
 TEST_F(MainWindow, TreeMenuCreatesAFolderAndOffersNothingForTheRoot) {
     WriteImage("a.bmp", 10);
     Store("LastDir", Home.Path() + "pics/");
