@@ -453,15 +453,16 @@ void TMFPlayer::Rectangle(double l, double t, double r, double b) {
 }
 
 void TMFPlayer::arcPath(TMFPath& path, double l, double t, double r, double b, TMFPoint start,
-                        TMFPoint end, bool joinStart) {
-    const double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
+                        TMFPoint end, bool joinStart, bool clockwise) {
+    const double cx = (l + r) / 2, cy = (t + b) / 2;
+    const double rx = std::fabs(r - l) / 2, ry = std::fabs(b - t) / 2;
     if (rx == 0 || ry == 0) return;
     auto angle = [&](TMFPoint p) { return std::atan2(-(p.Y - cy) / ry, (p.X - cx) / rx); };
     const double twoPi = 2 * std::numbers::pi;
     const double t0 = angle(start);
     double sweep = std::fmod(angle(end) - t0 + 2 * twoPi, twoPi);
     if (sweep <= 1e-9) sweep = twoPi;
-    if (DC.Clockwise) sweep -= twoPi;
+    if (clockwise) sweep -= twoPi;
     const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (twoPi / 4))));
     const double step = sweep / pieces, k = 4.0 / 3.0 * std::tan(step / 4);
     const TMFPoint first = onEllipse(cx, cy, rx, ry, t0);
@@ -481,10 +482,7 @@ void TMFPlayer::arcPath(TMFPath& path, double l, double t, double r, double b, T
 void TMFPlayer::Ellipse(double l, double t, double r, double b) {
     TMFPath path;
     const TMFPoint right{std::max(l, r), (t + b) / 2};
-    const bool clockwise = DC.Clockwise;
-    DC.Clockwise = false;
-    arcPath(path, l, t, r, b, right, right, false);
-    DC.Clockwise = clockwise;
+    arcPath(path, l, t, r, b, right, right, false, false);
     path.CloseFigure();
     shape(path, true, true);
 }
@@ -495,14 +493,11 @@ void TMFPlayer::RoundRect(double l, double t, double r, double b, double w, doub
     w = std::min(std::fabs(w), r - l), h = std::min(std::fabs(h), b - t);
     if (w == 0 || h == 0) return Rectangle(l, t, r, b);
     TMFPath path;
-    const bool clockwise = DC.Clockwise;
-    DC.Clockwise = false;
-    // Counter-clockwise from the top right corner.
-    arcPath(path, r - w, t, r, t + h, {r, t + h / 2}, {r - w / 2, t}, false);
-    arcPath(path, l, t, l + w, t + h, {l + w / 2, t}, {l, t + h / 2}, true);
-    arcPath(path, l, b - h, l + w, b, {l, b - h / 2}, {l + w / 2, b}, true);
-    arcPath(path, r - w, b - h, r, b, {r - w / 2, b}, {r, b - h / 2}, true);
-    DC.Clockwise = clockwise;
+    // Counter-clockwise in the file's units from the top right corner.
+    arcPath(path, r - w, t, r, t + h, {r, t + h / 2}, {r - w / 2, t}, false, false);
+    arcPath(path, l, t, l + w, t + h, {l + w / 2, t}, {l, t + h / 2}, true, false);
+    arcPath(path, l, b - h, l + w, b, {l, b - h / 2}, {l + w / 2, b}, true, false);
+    arcPath(path, r - w, b - h, r, b, {r - w / 2, b}, {r, b - h / 2}, true, false);
     path.CloseFigure();
     shape(path, true, true);
 }
@@ -513,7 +508,9 @@ void TMFPlayer::Arc(TArcKind kind, double l, double t, double r, double b, TMFPo
     TMFPath& path = FInPath && kind == akArcTo ? FPath : local;
     if (kind == akPie) path.MoveTo(Map((l + r) / 2, (t + b) / 2));
     if (kind == akArcTo && !path.OpenFigure()) path.MoveTo(Map(DC.Position));
-    arcPath(path, l, t, r, b, start, end, kind == akPie || kind == akArcTo);
+    // The arc direction holds as seen: a mapping that mirrors turns it in the file's units.
+    const bool clockwise = DC.Clockwise != (FTotal.Determinant() < 0);
+    arcPath(path, l, t, r, b, start, end, kind == akPie || kind == akArcTo, clockwise);
     if (kind == akArcTo && !path.Points().empty()) {
         const TMFPoint last = path.Points().back();
         const TMFAffine& m = FTotal;

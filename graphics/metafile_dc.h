@@ -173,8 +173,9 @@ private:
     void isotropic();
     TMFPoint pixelsPerMM() const;
     void shape(const TMFPath& path, bool fill, bool stroke);
+    // Clockwise in the file's units, taking y downward.
     void arcPath(TMFPath& path, double l, double t, double r, double b, TMFPoint start,
-                 TMFPoint end, bool joinStart);
+                 TMFPoint end, bool joinStart, bool clockwise);
     TMFPath rectPath(double l, double t, double r, double b) const;
     TMFPen outputPen() const;
     TMFFont outputFont() const;

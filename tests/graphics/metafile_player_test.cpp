@@ -141,6 +141,43 @@ TEST(MetafilePlayer, HiMetricRectangleLandsUpright) {
     EXPECT_DOUBLE_EQ(fill->Bottom, 20);
 }
 
+TEST(MetafilePlayer, ArcsTurnAsSeenWhicheverWayYRuns) {
+    // From the right of a circle centred at (20, 20) in output pixels to its top, as seen:
+    // counter-clockwise the quarter through the upper right, clockwise the other three.
+    const std::vector<uint32_t> text = {100, 100, 300, 300, 300, 200, 200, 100};
+    const auto n = [](int v) { return uint32_t(v); };
+    const std::vector<uint32_t> hiMetric = {1000, n(-1000), 3000, n(-3000),
+                                            3000, n(-2000), 2000, n(-1000)};
+    // The same circle with its corners given the other way round.
+    const std::vector<uint32_t> textFlipped = {100, 300, 300, 100, 300, 200, 200, 100};
+    const std::vector<uint32_t> hiMetricFlipped = {1000, n(-3000), 3000, n(-1000),
+                                                   3000, n(-2000), 2000, n(-1000)};
+    auto arc = [](uint32_t mode, const std::vector<uint32_t>& params, uint32_t direction) {
+        return playEMF(
+            TEMFBuilder().Record(emrSetMapMode, {mode}).Record(57, {direction}).Record(45, params));
+    };
+    const struct {
+        const char* Name;
+        TPlayed Played;
+        double Left, Bottom;
+    } cases[] = {
+        {"y down, counter-clockwise", arc(1, text, 1), 20, 20},
+        {"y up, counter-clockwise", arc(3, hiMetric, 1), 20, 20},
+        {"y down, clockwise", arc(1, text, 2), 10, 30},
+        {"y up, clockwise", arc(3, hiMetric, 2), 10, 30},
+        {"y down, corners flipped", arc(1, textFlipped, 1), 20, 20},
+        {"y up, corners flipped", arc(3, hiMetricFlipped, 1), 20, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TCall* stroke = firstOf(c.Played, "stroke");
+        ASSERT_NE(stroke, nullptr);
+        EXPECT_NEAR(stroke->Left, c.Left, 1e-6);
+        EXPECT_NEAR(stroke->Bottom, c.Bottom, 1e-6);
+        EXPECT_NEAR(stroke->Top, 10, 1e-6);
+    }
+}
+
 TEST(MetafilePlayer, WMFBoxIsTheWindowUntilTheFileSetsItsOwn) {
     // Box 1000 x 500 units at 1000 an inch: 96 x 48 pixels.
     const auto p = playWMF(TWMFBuilder(TWMFBuilder::TPlaceable{})
