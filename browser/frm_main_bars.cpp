@@ -123,10 +123,14 @@ void TfrmMain::CreateBars() {
     auto* sortMenu = new QMenu(this);
     sortMenu->addActions(menus.at("Thumbnails/File Sorting")->actions());
     sort->setMenu(sortMenu);
+    // The ticks and the false-extension item follow the settings whenever a menu opens.
+    for (QMenu* menu : {menus.at("Thumbnails"), sortMenu})
+        connect(menu, &QMenu::aboutToShow, this, [this] { TickThumbnailsMenu(); });
     if (auto* button =
             qobject_cast<QToolButton*>(bars.at(TCommandBar::Main)->widgetForAction(sort)))
         button->setPopupMode(QToolButton::InstantPopup);
     ApplyToolbarDocks({});
+    TickThumbnailsMenu();
 }
 
 void TfrmMain::CreateStatusBar() {
