@@ -94,8 +94,10 @@ QRegion combine(const QRegion& so, const TMFClipStep& step, const QRect& all) {
     return so;
 }
 
-// The font at the run's height: a cell height leaves out the internal leading.
-QFont qFont(const TMFFont& f) {
+// The font at the run's height: a cell height leaves out the internal leading. Glyphs stay
+// within limit pixels either way: Qt renders each glyph whole before clipping, and a turned
+// glyph of a hostile size takes minutes, where one twice the picture shows only a part.
+QFont qFont(const TMFFont& f, int limit) {
     QFont font(QString::fromStdString(f.Face.empty() ? std::string("Arial") : f.Face));
     font.setWeight(static_cast<QFont::Weight>(std::clamp(f.Weight > 0 ? f.Weight : 400, 1, 1000)));
     font.setItalic(f.Italic);
@@ -107,12 +109,14 @@ QFont qFont(const TMFFont& f) {
         const QFontMetricsF m(font);
         em = f.Height * 1000 / std::max(1.0, m.ascent() + m.descent());
     }
-    font.setPixelSize(std::clamp(static_cast<int>(std::lround(em)), 1, 16384));
+    const int size = std::clamp(static_cast<int>(std::lround(std::min(em, 1e9))), 1, limit);
+    font.setPixelSize(size);
     if (f.Width > 0) {
         const double average = QFontMetricsF(font).averageCharWidth();
+        const double widest = std::clamp(100.0 * limit / size, 1.0, 4000.0);
         if (average > 0)
             font.setStretch(
-                std::clamp(static_cast<int>(std::lround(100 * f.Width / average)), 1, 4000));
+                static_cast<int>(std::lround(std::clamp(100 * f.Width / average, 1.0, widest))));
     }
     return font;
 }
@@ -190,7 +194,7 @@ void TMFPainterDevice::StrokePath(const TMFPath& path, const TMFPen& pen,
 
 double TMFPainterDevice::DrawText(const TMFTextRun& run) {
     const QString text = QString::fromStdString(run.Text);
-    const QFont font = qFont(run.Font);
+    const QFont font = qFont(run.Font, 2 * std::max({FArea.width(), FArea.height(), 1}));
     const QFontMetricsF metrics(font);
     const QList<uint> chars = text.toUcs4();
     double advance = 0;

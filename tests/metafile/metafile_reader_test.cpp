@@ -175,6 +175,12 @@ TEST(MetafileReader, FuzzerFindsKeepTheirSizesInBounds) {
         image.LoadFromFile(path);
         EXPECT_EQ(std::max(image.Width(), image.Height()), 130);
     }
+    // Text turned and stretched at a size far past the picture is drawn at most twice its size,
+    // in milliseconds rather than minutes.
+    TPixelGraphic image;
+    image.SetFastLoad(true);
+    image.LoadFromFile(TestData("regress/emf-turned-text-of-a-hostile-size.emf"));
+    EXPECT_FALSE(image.Empty());
 }
 
 std::vector<uint8_t> textEMF() {
