@@ -71,14 +71,19 @@ QImage topDown(const TPixelGraphic& image) {
     return TPGQtView(image).Rows().mirrored(false, true).convertToFormat(QImage::Format_RGB32);
 }
 
-QRegion regionOf(const TMFPath& area, TMFFillMode mode) {
-    const QPainterPath path = qPath(area, mode);
+// The area within a pixel of the picture: a region of figures far outside would round
+// coordinates past the int range, and only the part over the picture counts.
+QRegion regionOf(const TMFPath& area, TMFFillMode mode, const QRect& all) {
+    QPainterPath path = qPath(area, mode);
+    QPainterPath picture;
+    picture.addRect(QRectF(all).adjusted(-1, -1, 1, 1));
+    if (!picture.boundingRect().contains(path.boundingRect())) path = path.intersected(picture);
     return QRegion(path.toFillPolygon().toPolygon(),
                    mode == fmWinding ? Qt::WindingFill : Qt::OddEvenFill);
 }
 
 QRegion combine(const QRegion& so, const TMFClipStep& step, const QRect& all) {
-    const QRegion area = regionOf(step.Area, step.FillMode);
+    const QRegion area = regionOf(step.Area, step.FillMode, all);
     switch (step.Mode) {
     case TMFClipMode::And:
         return so & area;

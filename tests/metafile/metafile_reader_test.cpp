@@ -181,6 +181,10 @@ TEST(MetafileReader, FuzzerFindsKeepTheirSizesInBounds) {
     image.SetFastLoad(true);
     image.LoadFromFile(TestData("regress/emf-turned-text-of-a-hostile-size.emf"));
     EXPECT_FALSE(image.Empty());
+    // A clip far outside the picture is cut to it first; the leak checker of the sanitizer
+    // build reports the region Qt lost on it before.
+    image.LoadFromFile(TestData("regress/emf-clip-far-outside-the-picture.emf"));
+    EXPECT_FALSE(image.Empty());
 }
 
 std::vector<uint8_t> textEMF() {
