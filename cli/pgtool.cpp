@@ -411,21 +411,36 @@ int correct(const std::vector<std::string>& args) {
     return 0;
 }
 
+// Starting Qt costs more than converting a small picture; only metafile text needs it (fonts).
+bool playsMetafile(const std::vector<std::string>& args) {
+    if (args.empty()) return false;
+    try {
+        TFileStream stream(args[0], TFileStream::fmOpenRead);
+        const auto extension = std::filesystem::path(args[0]).extension().string();
+        return dynamic_cast<const TMetafileReader*>(PGRegistry().FindReader(stream, extension));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
-    // Metafile text needs fonts, which Qt gives an application without a display; its runtime
-    // folder is a private one rather than a fixed name under /tmp.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir runtime;
-    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && runtime.isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
     InstallMetafileReaders();
-    const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
+    // The application runs without a display, its runtime folder a private one rather than a
+    // fixed name under /tmp.
+    QTemporaryDir runtime;
+    int qtArgc = 1;
+    std::optional<QGuiApplication> application;
+    if (playsMetafile(args)) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && runtime.isValid())
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        application.emplace(qtArgc, argv);
+    }
+    const std::string command = argv[1];
     try {
         if (command == "info") return info(args);
         if (command == "convert") return convert(args);
