@@ -431,13 +431,13 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     // The application runs without a display, its runtime folder a private one rather than a
     // fixed name under /tmp.
-    QTemporaryDir runtime;
+    std::optional<QTemporaryDir> runtime;
     int qtArgc = 1;
     std::optional<QGuiApplication> application;
     if (playsMetafile(args)) {
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && runtime.isValid())
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && runtime.emplace().isValid())
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
         application.emplace(qtArgc, argv);
     }
     const std::string command = argv[1];
