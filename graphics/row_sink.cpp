@@ -41,9 +41,9 @@ std::vector<int> picks(int n, int size) {
 void checkFullSize(const TPixelGraphic& image, int w, int h, uint8_t format) {
     if (w < 0) throw EPGInvalidSize(PGLangStr(msgNegativeWidth));
     if (h < 0) throw EPGInvalidSize(PGLangStr(msgNegativeHeight));
-    const int64_t bytes = BytesPerRowOf(BitCountOfPixelFormat(format), w) * h;
+    const int64_t rowBytes = BytesPerRowOf(BitCountOfPixelFormat(format), w);
     const int64_t limit = image.CallOptions().PixelLimit;
-    if (bytes > PGMaxImageBytes || (limit > 0 && int64_t(w) * h > limit))
+    if ((h > 0 && rowBytes > PGMaxImageBytes / h) || (limit > 0 && int64_t(w) * h > limit))
         throw EPixelGraphic(PGLangStr(msgFailed, "CreateDIBSection"));
 }
 

@@ -134,3 +134,22 @@ TEST(RowSink, AbortedReducedLoadKeepsTheRowsRead) {
                                     std::filesystem::path(file).extension().string(), half);
     }
 }
+
+// The pixel limit counts the picture in the file, not the sample a small box keeps of it.
+TEST(RowSink, PixelLimitHoldsForReducedLoads) {
+    TPixelGraphic source;
+    fillNoise(source, pf24Bit);
+    for (const char* extension : {"bmp", "tga", "tif", "ppm"}) {
+        SCOPED_TRACE(extension);
+        const std::vector<uint8_t> bytes = saved(source, extension);
+        for (int64_t limit : {int64_t(37 * 20 - 1), int64_t(37 * 20)}) {
+            TPGCallOptions options = hint(5, 5);
+            options.PixelLimit = limit;
+            TPixelGraphic image;
+            const bool refused = limit < 37 * 20;
+            EXPECT_EQ(load(image, bytes, extension, options),
+                      refused ? "CreateDIBSection failed" : "");
+            EXPECT_EQ(image.Empty(), refused);
+        }
+    }
+}
