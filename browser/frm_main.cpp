@@ -11,6 +11,8 @@
 #include "settings_store.h"
 #include "setup.h"
 #include "shutdown.h"
+#include "thumb_grid.h"
+#include "thumb_shared.h"
 #include "tips.h"
 #include "warning_box.h"
 
@@ -24,7 +26,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
-#include <QListView>
 #include <QListWidget>
 #include <QPalette>
 #include <QProcess>
@@ -185,9 +186,9 @@ void TfrmMain::CreatePanels() {
     FOuter->addWidget(FLeft);
     FOuter->addWidget(FImageArea);
     FOuter->setStretchFactor(1, 1);
-    FFileBox = new QListView(FGridArea);
+    FFileBox = new TlbxThumbGrid(FGridArea);
     FFileBox->setObjectName("FileBox");
-    FFileBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    FFileBox->SetSharedThumbnailFolder(SharedThumbRoot());
     FImage = new TPGImage(FImageArea);
     FImage->setObjectName("PGImage");
     FImage->SetCenter(true);

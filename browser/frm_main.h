@@ -23,7 +23,6 @@
 
 class QAction;
 class QLabel;
-class QListView;
 class QListWidget;
 class QMenu;
 class QFileSystemWatcher;
@@ -37,6 +36,7 @@ class TCompanionWindows;
 class TFolderListing;
 class TFolderTreeModel;
 class TPGImage;
+class TlbxThumbGrid;
 class TPrompter;
 class TRegistry;
 struct TCommand;
@@ -77,6 +77,8 @@ public:
     // File Filter and File Sorting (frm_main_browse.cpp).
     void mkeffalseClick(const TCommand& sender);
     void mkSortClick(const TCommand& sender);
+    // The file display button cycles the modes; the Thumbnails menu's items choose one.
+    void SetThumbModeFromCommand(const TCommand& sender);
     void popFileSortPopup(const TCommand& sender);
 
     // The folder list (frm_main_browse.cpp).
@@ -192,6 +194,7 @@ private:
     void ShowModeHint(int browseMode);
     void ConnectLists();
     void ShowListInView();
+    void ApplyGridSettings();
     void ListingFinished(bool listed);
     void ApplyStatus(const TStatusTexts& texts);
     void TickThumbnailsMenu();
@@ -221,7 +224,6 @@ private:
     bool FShowFirstWhenListed = false;
     QString FSelectWhenListed;
     std::optional<int> FStoredPosition;
-    bool FSyncingView = false;
     QPoint FTreePress;
     bool FTreeDragPending = false;
     TFileListModel FFolderList;
@@ -243,7 +245,7 @@ private:
     QPushButton* FFavoriteFoldersButton = nullptr;
     QPushButton* FCreateFolderButton = nullptr;
     QListWidget* FBookmarks = nullptr;
-    QListView* FFileBox = nullptr;
+    TlbxThumbGrid* FFileBox = nullptr;
     TPGImage* FImage = nullptr;
     QLabel* FFileLabel = nullptr;
     QLabel* FSelectLabel = nullptr;

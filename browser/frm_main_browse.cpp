@@ -13,6 +13,7 @@
 #include "path_text.h"
 #include "pg_image.h"
 #include "prompter.h"
+#include "thumb_grid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
@@ -72,7 +72,7 @@ void TfrmMain::ConnectLists() {
         list->Listen(this, [this, list](TListChange change) {
             if (list != &CurrentList()) return;
             if (change == TListChange::Current) setcurrfile(list->CurrentPath());
-            if (!FSyncingView) ShowListInView();
+            ShowListInView();
             doselectstatus();
         });
     FListing->OnFinished = [this](bool listed) { ListingFinished(listed); };
@@ -88,6 +88,10 @@ void TfrmMain::ConnectLists() {
         FFileBox->verticalScrollBar()->setValue(FWatchScroll);
         doselectstatus();
         if (FListing->HasUnsettledFiles()) FWatchTimer->start();
+    };
+    // A click on a cell shows its file.
+    FFileBox->OnItemMouseUp = [this](Qt::MouseButton) {
+        FState.PendingDisplay = CurrentList().CurrentIndex() >= 0;
     };
     ShowListInView();
 }
@@ -121,39 +125,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// The view only shows the mode's list: selection and current index travel both ways.
+// The grid shows the mode's list, which owns the selection and the current file.
 void TfrmMain::ShowListInView() {
     TFileListModel& list = CurrentList();
-    if (FFileBox->model() != &list) {
-        // The view makes a selection model per model and keeps the old one.
-        QItemSelectionModel* previous = FFileBox->selectionModel();
-        FFileBox->setModel(&list);
-        delete previous;
-        auto fromView = [this, &list] {
-            if (FSyncingView) return;
-            FSyncingView = true;
-            std::vector<int> rows;
-            for (const QModelIndex& index : FFileBox->selectionModel()->selectedIndexes())
-                rows.push_back(index.row());
-            list.SelectOnly(rows);
-            const int current = FFileBox->currentIndex().row();
-            if (current != list.CurrentIndex()) {
-                list.SetCurrentIndex(current);
-                FState.PendingDisplay = current >= 0; // the user chose another file
-            }
-            FSyncingView = false;
-        };
-        connect(FFileBox->selectionModel(), &QItemSelectionModel::selectionChanged, this, fromView);
-        connect(FFileBox->selectionModel(), &QItemSelectionModel::currentChanged, this, fromView);
-    }
-    FSyncingView = true;
-    QItemSelection selection;
-    for (int row : list.SelectedIndexes()) selection.select(list.index(row), list.index(row));
-    FFileBox->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    FFileBox->selectionModel()->setCurrentIndex(list.index(list.CurrentIndex()),
-                                                QItemSelectionModel::NoUpdate);
-    if (list.CurrentIndex() >= 0) FFileBox->scrollTo(list.index(list.CurrentIndex()));
-    FSyncingView = false;
+    if (FFileBox->AttachedListbox() != &list) FFileBox->SetAttachedListbox(&list);
+    FFileBox->Rebuild(true, true);
 }
 
 TFileListModel& TfrmMain::CurrentList() {
@@ -381,6 +357,12 @@ void TfrmMain::TickThumbnailsMenu() {
     }
     FActions.value("mkSortDescending")->setCheckable(true);
     FActions.value("mkSortDescending")->setChecked(s.bReverseSort);
+    const char* modes[] = {"pukFilenames", "pukSmallThumbs", "pukThumbnails"};
+    for (int mode = 0; mode < 3; ++mode) {
+        QAction* action = FActions.value(modes[mode]);
+        action->setCheckable(true);
+        action->setChecked(s.ThumbMode == mode);
+    }
 }
 
 void TfrmMain::mkeffalseClick(const TCommand& sender) {
@@ -437,9 +419,44 @@ void TfrmMain::FillFavoritesLists(const QString& currentBookmark) {
     }
 }
 
-// Until the grid draws thumbnails, the display modes differ in the size of the rows.
 void TfrmMain::ApplyThumbMode(int mode) {
-    FFileBox->setIconSize(mode == 2 ? QSize(32, 32) : QSize(16, 16));
+    ApplyGridSettings();
+    ::ApplyThumbMode(*FFileBox, mode);
+}
+
+// The settings the grid takes from the window, read again whenever the mode is applied.
+void TfrmMain::ApplyGridSettings() {
+    const TSettings& s = FState.Settings;
+    FFileBox->BeginUpdate();
+    FFileBox->SetErrorThumb(FState.GridMissingPicture);
+    FFileBox->SetNonSupportedFormatThumb(FState.GridUnsupportedPicture);
+    FFileBox->SetSupportedFormats(s.SupportFalseExt ? FileMasks::AllImagesWithFalseExtensions
+                                                    : FileMasks::AllImages);
+    // Changing the folder saves and reloads the index.
+    if (QDir(FFileBox->DiskCacheDirectory()) != QDir(FState.CacheFolder))
+        FFileBox->SetDiskCacheDirectory(FState.CacheFolder);
+    FFileBox->SetDiskCacheMaxCacheCount(s.DiskCacheMaxCount);
+    FFileBox->SetJPEGThumbnails(s.JPEGThumbnails);
+    FFileBox->SetHideFileExtensions(s.HideFileExt);
+    FFileBox->SetThumbButtons(s.ThumbnailButtons);
+    // -1 keeps the grid's own sizes; it ignores what it does not accept.
+    FFileBox->SetThumbnailWidth(s.ThumbnailWidth);
+    FFileBox->SetThumbnailHeight(s.ThumbnailHeight);
+    FFileBox->SetIconInfoColumnWidth(s.IconInfoColumnWidth);
+    FFileBox->SetFilenameColumnWidth(s.FilenameColumnWidth);
+    FFileBox->SetWriteSharedThumbnails(s.WriteSharedThumbnails);
+    FFileBox->EndUpdate(false);
+}
+
+void TfrmMain::SetThumbModeFromCommand(const TCommand& sender) {
+    const QString name = sender.Name;
+    const int mode = name == "pukFilenames"     ? 0
+                     : name == "pukSmallThumbs" ? 1
+                     : name == "pukThumbnails"  ? 2
+                                                : NextThumbMode(FState.Settings.ThumbMode);
+    FState.Settings.ThumbMode = mode;
+    TickThumbnailsMenu();
+    ApplyThumbMode(mode);
 }
 
 void TfrmMain::RepaintGrid() {

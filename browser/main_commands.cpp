@@ -32,7 +32,7 @@ constexpr TCommand Commands[] = {
     {"btnslideshow", nullptr, "Slideshow", "Slideshow (Ctrl+click: Reset Slideshow Options) [S]", B::Main, "media-playback-start"},
     {"btnmultishow", nullptr, "Multishow", "Displays images in sequence in multiple rows and columns", B::Main, "view-grid"},
     {"btnnewwindow", nullptr, "New Window", "Launch into a new image window [N] (Ctrl+click: Close All Image Windows) ", B::Main, "window-new"},
-    {"btnthumbmode", nullptr, "File Display", "Switch between Thumbnails, Small Thumbs and Filenames", B::Main, "view-list-icons"},
+    {"btnthumbmode", nullptr, "File Display", "Switch between Thumbnails, Small Thumbs and Filenames", B::Main, "view-list-icons", nullptr, &TfrmMain::SetThumbModeFromCommand},
     {"btnsort", nullptr, "Sort", "File sorting", B::Main, "view-sort-ascending", nullptr, &TfrmMain::popFileSortPopup}, // drops down the File Sorting menu
     {"btnbookmark", nullptr, "Add to Favorites", "Add the selected file(s) to your current Favorites list [B]", B::Main, "bookmark-new"},
     {"btnRemoveBookmark", nullptr, "Remove Favorite", "Removes the selected Favorite(s) [Alt+B]", B::Main, "bookmark-remove"},
@@ -114,9 +114,9 @@ constexpr TCommand Commands[] = {
     {"", "Thumbnails/File Sorting", "-"},
     {"mkSortDescending", "Thumbnails/File Sorting", "Descending", "", B::None, nullptr, nullptr, &TfrmMain::mkSortClick},
     {"", "Thumbnails", "-"},
-    {"pukFilenames", "Thumbnails", "Filenames"},
-    {"pukSmallThumbs", "Thumbnails", "Small Thumbs"},
-    {"pukThumbnails", "Thumbnails", "Thumbnails"},
+    {"pukFilenames", "Thumbnails", "Filenames", "", B::None, nullptr, nullptr, &TfrmMain::SetThumbModeFromCommand},
+    {"pukSmallThumbs", "Thumbnails", "Small Thumbs", "", B::None, nullptr, nullptr, &TfrmMain::SetThumbModeFromCommand},
+    {"pukThumbnails", "Thumbnails", "Thumbnails", "", B::None, nullptr, nullptr, &TfrmMain::SetThumbModeFromCommand},
     {"mkFSThumbs", "Thumbnails", "Show Thumbnails Full-Screen"},
 
     // View menu and the slideshow toolbar.

@@ -96,7 +96,7 @@ constexpr const char* ReadOrder[] = {
     "ConfirmDeleteFile", "ThumbMode", "RememberGIFDelay", "MoveFiles", "ConfirmDragDrop",
     "GetStarted", "Mode3Height", "Mode4Height", "FileGridWidth", "FileGridTop", "AnimGIFDefault",
     "AlwaysUseDefaultJPEGQuality", "DefaultJPEGQuality", "NewWindowHeight", "OpenDlgHeight",
-    "NewWindowWidth", "WPLeft", "WPWidth", "WPMax", "WPTop", "WPHeight"};
+    "NewWindowWidth", "WPLeft", "WPWidth", "WPMax", "WPTop", "WPHeight", "WriteSharedThumbnails"};
 // clang-format on
 
 bool ShouldWrite(TSettingWrite when, const TSettingsWriteConditions& c) {

@@ -87,6 +87,7 @@ constexpr uint32_t ColourBlack = 0x000000;
     X(ThumbnailWidth,              Int,    -1,                  BetweenOrUnset(1, 1000), true, Always, None) \
     X(GMXLayout,                   Int,    1,                   Between(1, 6), true, Always, None) \
     X(JPEGThumbnails,              Bool,   false,               AnyInt, true,  Always, None) \
+    X(WriteSharedThumbnails,       Bool,   true,                AnyInt, true,  Always, None) \
     X(ThumbQualityHigh,            Bool,   true,                AnyInt, true,  Always, None) \
     X(HideFileExt,                 Bool,   false,               AnyInt, true,  Always, None) \
     X(IconInfoColumnWidth,         Int,    -1,                  BetweenOrUnset(1, 9999), true, Always, None) \

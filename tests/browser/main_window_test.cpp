@@ -15,6 +15,8 @@
 #include "registry.h"
 #include "scripted_prompter.h"
 #include "settings_store.h"
+#include "thumb_grid.h"
+#include "thumb_shared.h"
 #include "tips.h"
 #include "user_folders.h"
 
@@ -26,10 +28,10 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -119,6 +121,24 @@ bool Drawn(const QImage& image) {
         for (int x = 0; x < image.width(); ++x)
             if (image.pixelColor(x, y).alpha() > 0) return true;
     return false;
+}
+
+// A left click on a cell of the grid, as the mouse gives it.
+void ClickCell(TlbxThumbGrid& grid, int index) {
+    const QPointF at = grid.CellRect(index).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, {});
+    QCoreApplication::sendEvent(grid.viewport(), &press);
+    QCoreApplication::sendEvent(grid.viewport(), &release);
+}
+
+// The file names the file box shows, in order.
+QStringList Listed(const TlbxThumbGrid* files) {
+    QStringList names;
+    const TFileListModel* list = files->AttachedListbox();
+    for (int row = 0; list && row < list->Count(); ++row)
+        names << QFileInfo(list->PathAt(row)).fileName();
+    return names;
 }
 
 class MainWindow : public ::testing::Test {
@@ -245,11 +265,9 @@ TEST_F(MainWindow, ListsTheLastFolderAndShowsItsFirstImage) {
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");
     Start();
-    auto* files = Child<QListView>("FileBox");
+    auto* files = Child<TlbxThumbGrid>("FileBox");
     ASSERT_TRUE(RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic() != nullptr; }));
-    ASSERT_EQ(files->model()->rowCount(), 2);
-    EXPECT_EQ(files->model()->index(0, 0).data().toString(), "A.bmp");
-    EXPECT_EQ(files->model()->index(1, 0).data().toString(), "b.bmp");
+    EXPECT_EQ(Listed(files), QStringList({"A.bmp", "b.bmp"}));
     EXPECT_EQ(Child<TPGImage>("PGImage")->PixelGraphic()->Width(), 20);
 
     // A later start of the program hands over the other image.
@@ -257,7 +275,7 @@ TEST_F(MainWindow, ListsTheLastFolderAndShowsItsFirstImage) {
     ASSERT_TRUE(
         RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic()->Width() == 30; }));
     EXPECT_EQ(Window->State().CurrentFile, b);
-    EXPECT_EQ(files->currentIndex().data().toString(), "b.bmp");
+    EXPECT_EQ(files->AttachedListbox()->CurrentPath(), b);
     Close();
     EXPECT_EQ(Stored("LastDir"), Home.Path() + "pics/");
     EXPECT_TRUE(Companions.Shown.isEmpty());
@@ -271,7 +289,7 @@ TEST_F(MainWindow, StartFileIsShownInItsFolder) {
     Start({image});
     ASSERT_TRUE(RunUntil([&] { return Child<TPGImage>("PGImage")->PixelGraphic() != nullptr; }));
     EXPECT_EQ(Window->State().CurrentFile, image);
-    EXPECT_EQ(Child<QListView>("FileBox")->model()->rowCount(), 1);
+    EXPECT_EQ(Listed(Child<TlbxThumbGrid>("FileBox")), QStringList{"c.bmp"});
     EXPECT_EQ(Window->windowTitle(), "Glimmet - c.bmp");
 }
 
@@ -343,7 +361,7 @@ TEST_F(MainWindow, HintsShowAfterThreeQuartersOfASecondForSevenAndAHalf) {
     auto* bar = Child<QToolBar>("MainToolbar");
     for (const char* name : {"btnfirst", "mkSave"})
         EXPECT_EQ(bar->widgetForAction(Child<QAction>(name))->toolTipDuration(), 7500) << name;
-    EXPECT_EQ(Child<QListView>("FileBox")->toolTipDuration(), 7500);
+    EXPECT_EQ(Child<TlbxThumbGrid>("FileBox")->toolTipDuration(), 7500);
     Close();
     // A second window keeps the same style.
     QStyle* style = QApplication::style();
@@ -361,8 +379,8 @@ TEST_F(MainWindow, FileListButtonsOfTheMainToolbarWaitForTheirCommands) {
         QAction* action = Child<QAction>(name);
         ASSERT_NE(action, nullptr) << name;
         EXPECT_TRUE(bar->actions().contains(action)) << name;
-        // Sorting is the folder list's: enabled in Folders mode.
-        EXPECT_EQ(action->isEnabled(), QString(name) == "btnsort") << name;
+        // Sorting is the folder list's: enabled in Folders mode. The file display is the grid's.
+        EXPECT_EQ(action->isEnabled(), QString(name) != "btnrandom") << name;
     }
     // The button drops down the sorting menu of its action.
     QAction* sort = Child<QAction>("btnsort");
@@ -579,8 +597,7 @@ TEST_F(MainWindow, IdleWorkGoesOnBehindAModalWindowButAHandedOverFileWaits) {
         // The folder's first image, shown after the first idle posted Getting Started.
         shownBehind = RunUntil([&] { return ImageWidth() == 20; });
         Window->InstanceStarted({c});
-        auto* files = Child<QListView>("FileBox");
-        files->setCurrentIndex(files->model()->index(1, 0));
+        ClickCell(*Child<TlbxThumbGrid>("FileBox"), 1);
         selectionShown = RunUntil([&] { return ImageWidth() == 30; });
         pendingMeanwhile = Window->State().PendingStartFile;
     };
@@ -608,14 +625,6 @@ TEST_F(MainWindow, ReaderWarningsAskThroughThePrompterWhileTheWindowLives) {
     EXPECT_EQ(Prompter.Shown().size(), 1u);
 }
 
-// The paths the file box shows, in order.
-QStringList Listed(const QListView* files) {
-    QStringList names;
-    for (int row = 0; row < files->model()->rowCount(); ++row)
-        names << files->model()->index(row, 0).data().toString();
-    return names;
-}
-
 TEST_F(MainWindow, ATreeClickListsTheFolderAndTheMenusSortAndFilterIt) {
     WriteImage("b.bmp", 30);
     WriteImage("A.bmp", 20);
@@ -629,7 +638,7 @@ TEST_F(MainWindow, ATreeClickListsTheFolderAndTheMenusSortAndFilterIt) {
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");
     Start();
-    auto* files = Child<QListView>("FileBox");
+    auto* files = Child<TlbxThumbGrid>("FileBox");
     auto* tree = Child<QTreeView>("directorylist");
     ASSERT_TRUE(RunUntil([&] { return Listed(files) == QStringList({"A.bmp", "b.bmp"}); }));
     EXPECT_EQ(Child<QLabel>("lblSelect")->text(), "Selected: 1 of 2");
@@ -772,5 +781,77 @@ TEST_F(MainWindow, TreeMenuCreatesAFolderAndOffersNothingForTheRoot) {
     EXPECT_EQ(enabled, QStringList({"puCreateSubDir", "Refresh1"}));
     Close();
 }
+
+TEST_F(MainWindow, TheFileBoxIsTheThumbnailGridOfTheListedFolder) {
+    const QString a = WriteImage("a.bmp", 20);
+    const QString b = WriteImage("b.bmp", 30);
+    for (const char* picture : {"missing.res", "invalid.res"})
+        WriteWholeFile(Resources + picture, "picture");
+    Store("LastDir", Home.Path() + "pics/");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Store("WriteSharedThumbnails", "False");
+    Start();
+    auto* grid = Child<TlbxThumbGrid>("FileBox");
+    ASSERT_NE(grid, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return ImageWidth() == 20; }));
+    EXPECT_EQ(grid->AttachedListbox(), &Window->FolderList());
+    EXPECT_EQ(grid->ThumbDisplayType(), tdtLargeIcon);
+    EXPECT_EQ(grid->SharedThumbnailFolder(), SharedThumbRoot());
+    EXPECT_FALSE(grid->WriteSharedThumbnails());
+    EXPECT_EQ(grid->ErrorThumb(), Resources + "missing.res");
+    EXPECT_EQ(grid->NonSupportedFormatThumb(), Resources + "invalid.res");
+    EXPECT_EQ(QDir(grid->DiskCacheDirectory()), QDir(Window->State().CacheFolder));
+    // Painted cells ask for their thumbnails, which the ring then holds.
+    for (const QString& path : {a, b}) {
+        ASSERT_TRUE(RunUntil([&] { return grid->Producer().Thumb(path).has_value(); }))
+            << path.toStdString();
+        EXPECT_FALSE(grid->Producer().Thumb(path)->Failed) << path.toStdString();
+    }
+    EXPECT_EQ(grid->ItemAt(grid->CellRect(1).center()), 1);
+
+    ClickCell(*grid, 1);
+    EXPECT_EQ(Window->State().CurrentFile, b);
+    EXPECT_EQ(Window->FolderList().SelectedIndexes(), std::vector<int>{1});
+    ASSERT_TRUE(RunUntil([&] { return ImageWidth() == 30; }));
+    Close();
+}
+
+struct TThumbModeCase {
+    const char* Command;
+    int StoredBefore;
+    int Mode;
+    TThumbDisplayType Type;
+};
+
+class MainWindowThumbMode : public MainWindow,
+                            public ::testing::WithParamInterface<TThumbModeCase> {};
+
+TEST_P(MainWindowThumbMode, CommandsChooseTheGridsDisplayAndTickIt) {
+    const TThumbModeCase c = GetParam();
+    Store("ThumbMode", QString::number(c.StoredBefore));
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    Start();
+    QAction* command = Child<QAction>(c.Command);
+    ASSERT_NE(command, nullptr);
+    ASSERT_TRUE(command->isEnabled());
+    command->trigger();
+    EXPECT_EQ(Child<TlbxThumbGrid>("FileBox")->ThumbDisplayType(), c.Type);
+    const char* items[] = {"pukFilenames", "pukSmallThumbs", "pukThumbnails"};
+    for (int mode = 0; mode < 3; ++mode)
+        EXPECT_EQ(Child<QAction>(items[mode])->isChecked(), mode == c.Mode) << items[mode];
+    Close();
+    EXPECT_EQ(Stored("ThumbMode"), QString::number(c.Mode));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, MainWindowThumbMode,
+    ::testing::Values(TThumbModeCase{"pukFilenames", 2, 0, tdtFilename},
+                      TThumbModeCase{"pukSmallThumbs", 0, 1, tdtIconInfo},
+                      TThumbModeCase{"pukThumbnails", 0, 2, tdtLargeIcon},
+                      // The button cycles, from the last mode back to the first.
+                      TThumbModeCase{"btnthumbmode", 0, 1, tdtIconInfo},
+                      TThumbModeCase{"btnthumbmode", 2, 0, tdtFilename}));
 
 } // namespace
