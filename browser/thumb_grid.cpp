@@ -190,7 +190,13 @@ void TlbxThumbGrid::SetAttachedListbox(TFileListModel* list) {
         });
         FInserted =
             connect(list, &QAbstractItemModel::rowsInserted, this, [this] { Rebuild(true); });
-        list->Listen(this, [this](TListChange) { viewport()->update(); });
+        // Once per list: the window attaches its two lists in turn, again and again.
+        if (!FListened.contains(list)) {
+            FListened << list;
+            list->Listen(this, [this, list](TListChange) {
+                if (FList == list) viewport()->update();
+            });
+        }
     }
     Rebuild(true);
 }

@@ -10,6 +10,7 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QList>
 #include <QPointer>
 
 #include <functional>
@@ -155,6 +156,7 @@ private:
     int FScrollDirection = 1;
     uint64_t FGeneration = 0;
     QPointer<TFileListModel> FList;
+    QList<QPointer<TFileListModel>> FListened;
     std::unique_ptr<TListAccess> FAccess;
     std::unique_ptr<TThumbMouseModel> FMouse;
     QMetaObject::Connection FReset, FInserted;

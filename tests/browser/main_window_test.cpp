@@ -132,6 +132,18 @@ void ClickCell(TlbxThumbGrid& grid, int index) {
     QCoreApplication::sendEvent(grid.viewport(), &release);
 }
 
+// Counts the paints a widget gets.
+class TPaintCounter : public QObject {
+public:
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++Paints;
+        return false;
+    }
+};
+
 // The file names the file box shows, in order.
 QStringList Listed(const TlbxThumbGrid* files) {
     QStringList names;
@@ -814,6 +826,37 @@ TEST_F(MainWindow, TheFileBoxIsTheThumbnailGridOfTheListedFolder) {
     EXPECT_EQ(Window->State().CurrentFile, b);
     EXPECT_EQ(Window->FolderList().SelectedIndexes(), std::vector<int>{1});
     ASSERT_TRUE(RunUntil([&] { return ImageWidth() == 30; }));
+    Close();
+}
+
+TEST_F(MainWindow, OnlyTheShownListRepaintsTheFileBox) {
+    WriteImage("a.bmp", 20);
+    Store("LastDir", Home.Path() + "pics/");
+    Store("GetStarted", "False");
+    Store("TipsOnStart", "False");
+    {
+        TRegistry registry;
+        for (const char* hint : {"WarningModeThree", "WarningModeFour"})
+            registry.WriteString(User, SettingsKeys::Warning, hint, "False");
+        registry.Save();
+    }
+    Start();
+    Window->FavoritesList().SetPaths({Home.Path() + "pics/a.bmp", Home.Path() + "pics/b.bmp"});
+    auto* modes = Child<QTabWidget>("pgcModes");
+    for (int index : {1, 0, 1, 0}) modes->setCurrentIndex(index);
+    auto* grid = Child<TlbxThumbGrid>("FileBox");
+    ASSERT_EQ(grid->AttachedListbox(), &Window->FolderList());
+    TPaintCounter counter;
+    grid->viewport()->installEventFilter(&counter);
+    const auto paintsAfter = [&](const std::function<void()>& change) {
+        RunUntil([] { return false; }, 50);
+        counter.Paints = 0;
+        change();
+        RunUntil([] { return false; }, 50);
+        return counter.Paints;
+    };
+    EXPECT_EQ(paintsAfter([&] { Window->FavoritesList().SetCurrentIndex(1); }), 0);
+    EXPECT_GT(paintsAfter([&] { Window->FolderList().ClearSelection(); }), 0);
     Close();
 }
 
