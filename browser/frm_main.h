@@ -224,6 +224,7 @@ private:
     bool FShowFirstWhenListed = false;
     QString FSelectWhenListed;
     std::optional<int> FStoredPosition;
+    QString FShownFile; // the last file ShowImage was asked for
     QPoint FTreePress;
     bool FTreeDragPending = false;
     TFileListModel FFolderList;

@@ -89,9 +89,11 @@ void TfrmMain::ConnectLists() {
         doselectstatus();
         if (FListing->HasUnsettledFiles()) FWatchTimer->start();
     };
-    // A click on a cell shows its file.
+    // A click on a cell shows its file, unless it is the one shown.
     FFileBox->OnItemMouseUp = [this](Qt::MouseButton) {
-        FState.PendingDisplay = CurrentList().CurrentIndex() >= 0;
+        const TFileListModel& list = CurrentList();
+        if (list.CurrentIndex() >= 0 && list.CurrentPath() != FShownFile)
+            FState.PendingDisplay = true;
     };
     ShowListInView();
 }
@@ -465,6 +467,7 @@ void TfrmMain::RepaintGrid() {
 
 void TfrmMain::ShowImage() {
     const QString file = FState.CurrentFile;
+    FShownFile = file;
     if (file.isEmpty()) {
         FImage->SetPixelGraphic(nullptr);
         FFileLabel->clear();

@@ -826,6 +826,12 @@ TEST_F(MainWindow, TheFileBoxIsTheThumbnailGridOfTheListedFolder) {
     EXPECT_EQ(Window->State().CurrentFile, b);
     EXPECT_EQ(Window->FolderList().SelectedIndexes(), std::vector<int>{1});
     ASSERT_TRUE(RunUntil([&] { return ImageWidth() == 30; }));
+    // A click on the shown file's cell loads nothing again.
+    ClickCell(*grid, 1);
+    EXPECT_FALSE(Window->State().PendingDisplay);
+    ClickCell(*grid, 0);
+    EXPECT_TRUE(Window->State().PendingDisplay);
+    ASSERT_TRUE(RunUntil([&] { return ImageWidth() == 20; }));
     Close();
 }
 
