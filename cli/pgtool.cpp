@@ -357,17 +357,22 @@ HGLOBAL runFurther(const FurtherOptions& o, HGLOBAL block, int32_t& err) {
     return handle;
 }
 
+// The correction library takes 24-bit packed DIBs; reader warnings have no one to ask.
+std::vector<uint8_t> loadAsDib(const std::string& path, TPixelGraphic& image, uint32_t& format) {
+    TPGCallOptions options;
+    options.WarningAction = pgwaIgnore;
+    image.SetCallOptions(options);
+    image.LoadFromFile(path);
+    if (image.PixelFormat() != pf24Bit) convertDepth(image, 24, false);
+    return image.SaveToClipboardFormat(format);
+}
+
 int correctFurther(const std::vector<std::string>& args) {
     FurtherOptions o;
     if (!parseFurther(args, o)) return usage();
     TPixelGraphic image;
-    TPGCallOptions options;
-    options.WarningAction = pgwaIgnore;
-    image.SetCallOptions(options);
-    image.LoadFromFile(o.In);
-    if (image.PixelFormat() != pf24Bit) convertDepth(image, 24, false);
     uint32_t format = 0;
-    const std::vector<uint8_t> dib = image.SaveToClipboardFormat(format);
+    const std::vector<uint8_t> dib = loadAsDib(o.In, image, format);
     HGLOBAL block = GlobalAlloc(dib.size());
     std::memcpy(GlobalLock(block), dib.data(), dib.size());
     GlobalUnlock(block);
@@ -392,13 +397,8 @@ int correct(const std::vector<std::string>& args) {
     CorrectOptions o;
     if (!parseCorrect(args, o)) return usage();
     TPixelGraphic image;
-    TPGCallOptions options;
-    options.WarningAction = pgwaIgnore;
-    image.SetCallOptions(options);
-    image.LoadFromFile(o.In);
-    if (image.PixelFormat() != pf24Bit) convertDepth(image, 24, false);
     uint32_t format = 0;
-    std::vector<uint8_t> dib = image.SaveToClipboardFormat(format);
+    std::vector<uint8_t> dib = loadAsDib(o.In, image, format);
     const int32_t result =
         pVuxFixRedEye2(reinterpret_cast<BITMAPINFOHEADER*>(dib.data()), o.Rect[0], o.Rect[1],
                        o.Rect[2], o.Rect[3], o.Level, o.Method);
