@@ -164,6 +164,13 @@ protected:
         registry.WriteString(User, SettingsKeys::Main, name, text);
         registry.Save();
     }
+    // The one-time hints of modes three and four, as after the user has seen them.
+    void SilenceModeHints() {
+        TRegistry registry;
+        for (const char* hint : {"WarningModeThree", "WarningModeFour"})
+            registry.WriteString(User, SettingsKeys::Warning, hint, "False");
+        registry.Save();
+    }
     QString Stored(const QString& name) const {
         return TRegistry().ReadString(User, SettingsKeys::Main, name).value_or("<missing>");
     }
@@ -739,12 +746,7 @@ TEST_F(MainWindow, EachModeKeepsItsPanelHeightWhereThePanelIsAboveTheGrid) {
     Store("GMXLayout", "1");
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");
-    {
-        TRegistry registry;
-        for (const char* hint : {"WarningModeThree", "WarningModeFour"})
-            registry.WriteString(User, SettingsKeys::Warning, hint, "False");
-        registry.Save();
-    }
+    SilenceModeHints();
     Start();
     auto* left = Child<QSplitter>("pnlLeft");
     auto* modes = Child<QTabWidget>("pgcModes");
@@ -840,12 +842,7 @@ TEST_F(MainWindow, OnlyTheShownListRepaintsTheFileBox) {
     Store("LastDir", Home.Path() + "pics/");
     Store("GetStarted", "False");
     Store("TipsOnStart", "False");
-    {
-        TRegistry registry;
-        for (const char* hint : {"WarningModeThree", "WarningModeFour"})
-            registry.WriteString(User, SettingsKeys::Warning, hint, "False");
-        registry.Save();
-    }
+    SilenceModeHints();
     Start();
     Window->FavoritesList().SetPaths({Home.Path() + "pics/a.bmp", Home.Path() + "pics/b.bmp"});
     auto* modes = Child<QTabWidget>("pgcModes");
