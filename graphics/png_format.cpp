@@ -1,6 +1,7 @@
 #include "png_format.h"
 
 #include "bmp_format.h"
+#include "row_sink.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -258,6 +259,8 @@ bool setBackground(PngReader& r, const PngHeader& h, TPixelGraphic& image, uint3
 
 // The transformations; answers the number of passes over the image.
 int setTransformations(PngReader& r, const PngHeader& h, const TPixelGraphic& image) {
+    const int64_t imageRowBytes =
+        BytesPerRowOf(BitCountOfPixelFormat(image.PixelFormat()), static_cast<int>(h.Width));
     png_structp png = r.Png();
     int passes = 1;
     int64_t rowBytes = 0;
@@ -275,7 +278,7 @@ int setTransformations(PngReader& r, const PngHeader& h, const TPixelGraphic& im
     const bool fits = image.PixelFormat() == pf24Bit
                           ? channels == 3 && depth == 8
                           : channels == 1 && depth == std::min(h.Depth, 8);
-    if (!fits || rowBytes > image.BytesPerRow()) pngError(PGLangStr(msgNotSupportedSubformat));
+    if (!fits || rowBytes > imageRowBytes) pngError(PGLangStr(msgNotSupportedSubformat));
     return passes;
 }
 
@@ -289,31 +292,32 @@ void takePalette(PngReader& r, TPixelGraphic& image) {
         image.SetPaletteEntry(i, PGColor(entries[i].red, entries[i].green, entries[i].blue));
 }
 
-// 2-bit samples were read into rows sized for 4 bits; each row is widened in place from its
-// end, so no sample is overwritten before it is read.
-void widenTwoBitRows(TPixelGraphic& image) {
-    for (int y = 0; y < image.Height(); ++y) {
-        uint8_t* row = image.ScanLine(y);
-        for (int x = image.Width() - 1; x >= 0; --x) {
-            const uint8_t v = (row[x / 4] >> (6 - 2 * (x % 4))) & 3;
-            uint8_t& out = row[x / 2];
-            out = (x & 1) ? static_cast<uint8_t>((out & 0xF0) | v)
-                          : static_cast<uint8_t>((out & 0x0F) | (v << 4));
-        }
+// 2-bit samples are read into rows sized for 4 bits; a row is widened in place from its end, so
+// no sample is overwritten before it is read.
+void widenTwoBitRow(uint8_t* row, int width) {
+    for (int x = width - 1; x >= 0; --x) {
+        const uint8_t v = (row[x / 4] >> (6 - 2 * (x % 4))) & 3;
+        uint8_t& out = row[x / 2];
+        out = (x & 1) ? static_cast<uint8_t>((out & 0xF0) | v)
+                      : static_cast<uint8_t>((out & 0x0F) | (v << 4));
     }
 }
 
-// Answers false when a progress handler asked to stop.
-bool readRows(PngReader& r, TPixelGraphic& image, int passes) {
-    TPGProgressScope progress(image);
-    const int height = image.Height();
+// Answers false when a progress handler asked to stop. Interlaced passes read each row back, so
+// their 2-bit rows are widened only once all passes are in.
+bool readRows(PngReader& r, TPGRowSink& sink, int passes, bool twoBit) {
+    TPGProgressScope progress(sink.Image());
+    const int height = sink.Height();
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = 0; y < height; ++y) {
-            png_bytep row = image.ScanLine(y);
+            png_bytep row = sink.Row(y);
             r.Call([&] { png_read_row(r.Png(), row, nullptr); });
+            if (twoBit && passes == 1) widenTwoBitRow(row, sink.Width());
             if (progress.Step(y + height * pass, height * passes)) return false;
         }
     }
+    if (twoBit && passes > 1)
+        for (int y = 0; y < height; ++y) widenTwoBitRow(sink.Row(y), sink.Width());
     return true;
 }
 
@@ -328,16 +332,19 @@ void readPng(TStream& stream, TPixelGraphic& image) {
     });
     if (gamma > 0) image.SetGamma(1 / static_cast<long double>(gamma));
     const uint8_t format = targetFormat(h);
-    // The library keeps both sides within a million pixels.
-    image.SetSizeAndFormat(static_cast<int>(h.Width), static_cast<int>(h.Height), format);
+    // The library keeps both sides within a million pixels. Interlaced passes revisit every row,
+    // so those pictures are read whole before any reduction.
+    TPGRowSink sink(image, static_cast<int>(h.Width), static_cast<int>(h.Height), format,
+                    h.Interlace == PNG_INTERLACE_NONE);
     const int passes = setTransformations(r, h, image);
     if (h.Palette())
         takePalette(r, image);
     else if (format != pf24Bit)
         image.SetPaletteIdent(greyIdent(h.Depth));
     if (fileBackgroundSeen) image.SetBackGroundColor(fileColour);
-    if (!readRows(r, image, passes)) return; // an abort keeps the rows read so far
-    if (h.Depth == 2) widenTwoBitRows(image);
+    bool complete = false;
+    PGReadRows(sink, [&] { complete = readRows(r, sink, passes, h.Depth == 2); });
+    if (!complete) return; // an abort keeps the rows read so far
     r.Call([&] { png_read_end(r.Png(), nullptr); });
 }
 

@@ -39,7 +39,7 @@ const std::pair<int, int> boxes[] = {{3, 3}, {5, 5}, {3, 100}, {100, 100}};
 // The readers' fixtures, without the reference pixels beside them.
 std::vector<std::filesystem::path> fixtures() {
     std::vector<std::filesystem::path> files;
-    for (const char* folder : {"bmp", "tga", "pnm", "pcx", "tiff", "gif"})
+    for (const char* folder : {"bmp", "tga", "pnm", "pcx", "tiff", "gif", "png"})
         for (const auto& entry : std::filesystem::directory_iterator(TestData(folder))) {
             const bool reference = folder == std::string("pnm")
                                        ? entry.path().stem().has_extension()
