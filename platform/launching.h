@@ -13,7 +13,7 @@ using TProcessStarter = std::function<bool(const QString& program, const QString
 bool StartDetached(const QString& program, const QStringList& arguments);
 
 // The program and arguments of a desktop entry's Exec for the file: quoting and escapes as the
-// Desktop Entry Specification gives them, %f %F %u %U the file (as a URL for %u %U), %c the
+// desktop entry standard gives them, %f %F %u %U the file (as a URL for %u %U), %c the
 // name, %k the entry, %i the icon option, %% a "%", the deprecated codes dropped; an Exec with
 // no file code gets the file at the end. Empty without an Exec.
 QStringList DesktopEntryCommand(const QString& entryPath, const QString& file);
